@@ -1,0 +1,121 @@
+#include "platform/windows_api.h"
+
+namespace {
+WindowsApi systemApi;
+WindowsApi* installedApi = &systemApi;
+}  // namespace
+
+WindowsApi& Windows() { return *installedApi; }
+
+ScopedWindowsApi::ScopedWindowsApi(WindowsApi& api) : previous_(installedApi)
+{
+    installedApi = &api;
+}
+
+ScopedWindowsApi::~ScopedWindowsApi() { installedApi = previous_; }
+
+UINT WindowsApi::GetACP() { return ::GetACP(); }
+
+int WindowsApi::WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideLength,
+                                    LPSTR narrow, int narrowSize, LPCCH defaultChar,
+                                    LPBOOL usedDefaultChar)
+{
+    return ::WideCharToMultiByte(codePage, flags, wide, wideLength, narrow, narrowSize, defaultChar,
+                                 usedDefaultChar);
+}
+
+int WindowsApi::MultiByteToWideChar(UINT codePage, DWORD flags, LPCCH narrow, int narrowLength,
+                                    LPWSTR wide, int wideSize)
+{
+    return ::MultiByteToWideChar(codePage, flags, narrow, narrowLength, wide, wideSize);
+}
+
+BOOL WindowsApi::IsDBCSLeadByteEx(UINT codePage, BYTE testChar)
+{
+    return ::IsDBCSLeadByteEx(codePage, testChar);
+}
+
+LPWSTR WindowsApi::GetCommandLineW() { return ::GetCommandLineW(); }
+
+DWORD WindowsApi::GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size)
+{
+    return ::GetModuleFileNameW(module, fileName, size);
+}
+
+DWORD WindowsApi::GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size)
+{
+    return ::GetModuleFileNameA(module, fileName, size);
+}
+
+DWORD WindowsApi::GetCurrentDirectoryW(DWORD bufferLength, LPWSTR buffer)
+{
+    return ::GetCurrentDirectoryW(bufferLength, buffer);
+}
+
+BOOL WindowsApi::SetCurrentDirectoryA(LPCSTR pathName) { return ::SetCurrentDirectoryA(pathName); }
+
+DWORD WindowsApi::GetFileAttributesW(LPCWSTR fileName) { return ::GetFileAttributesW(fileName); }
+
+HANDLE WindowsApi::CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode,
+                               LPSECURITY_ATTRIBUTES securityAttributes, DWORD creationDisposition,
+                               DWORD flagsAndAttributes, HANDLE templateFile)
+{
+    return ::CreateFileW(fileName, desiredAccess, shareMode, securityAttributes,
+                         creationDisposition, flagsAndAttributes, templateFile);
+}
+
+BOOL WindowsApi::CloseHandle(HANDLE object) { return ::CloseHandle(object); }
+
+DWORD WindowsApi::GetLastError() { return ::GetLastError(); }
+
+BOOL WindowsApi::CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
+                                LPSECURITY_ATTRIBUTES processAttributes,
+                                LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles,
+                                DWORD creationFlags, LPVOID environment, LPCSTR currentDirectory,
+                                LPSTARTUPINFOA startupInfo,
+                                LPPROCESS_INFORMATION processInformation)
+{
+    return ::CreateProcessA(applicationName, commandLine, processAttributes, threadAttributes,
+                            inheritHandles, creationFlags, environment, currentDirectory,
+                            startupInfo, processInformation);
+}
+
+DWORD WindowsApi::WaitForSingleObject(HANDLE handle, DWORD milliseconds)
+{
+    return ::WaitForSingleObject(handle, milliseconds);
+}
+
+void WindowsApi::ExitProcess(UINT exitCode) { ::ExitProcess(exitCode); }
+
+HMODULE WindowsApi::GetModuleHandleW(LPCWSTR moduleName) { return ::GetModuleHandleW(moduleName); }
+
+FARPROC WindowsApi::GetProcAddress(HMODULE module, LPCSTR procName)
+{
+    return ::GetProcAddress(module, procName);
+}
+
+DWORD WindowsApi::CharUpperBuffW(LPWSTR text, DWORD length)
+{
+    return ::CharUpperBuffW(text, length);
+}
+
+int WindowsApi::MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
+{
+    return ::MessageBoxA(owner, text, caption, type);
+}
+
+LSTATUS WindowsApi::RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM desired,
+                                  PHKEY result)
+{
+    return ::RegOpenKeyExW(key, subKey, options, desired, result);
+}
+
+LSTATUS WindowsApi::RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type,
+                                     LPBYTE data, LPDWORD dataSize)
+{
+    return ::RegQueryValueExW(key, valueName, reserved, type, data, dataSize);
+}
+
+LSTATUS WindowsApi::RegCloseKey(HKEY key) { return ::RegCloseKey(key); }
+
+LSTATUS WindowsApi::RegFlushKey(HKEY key) { return ::RegFlushKey(key); }

@@ -1,0 +1,81 @@
+// The launcher's only door to the Windows API.
+//
+// Every Windows function the launcher calls is a virtual member of WindowsApi,
+// named and typed exactly as the function it forwards. The base class forwards
+// each call unchanged to the system and holds no logic of its own; tests derive
+// from it, override the calls they want to record or answer, and install their
+// object with ScopedWindowsApi. Calls a test does not override still reach the
+// real system (under Wine).
+#pragma once
+
+#include <windows.h>
+
+class WindowsApi {
+public:
+    WindowsApi() = default;
+    WindowsApi(const WindowsApi&) = delete;
+    WindowsApi& operator=(const WindowsApi&) = delete;
+    virtual ~WindowsApi() = default;
+
+    // kernel32: text conversion
+    virtual UINT GetACP();
+    virtual int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideLength,
+                                    LPSTR narrow, int narrowSize, LPCCH defaultChar,
+                                    LPBOOL usedDefaultChar);
+    virtual int MultiByteToWideChar(UINT codePage, DWORD flags, LPCCH narrow, int narrowLength,
+                                    LPWSTR wide, int wideSize);
+    virtual BOOL IsDBCSLeadByteEx(UINT codePage, BYTE testChar);
+
+    // kernel32: command line, module path, directories, files
+    virtual LPWSTR GetCommandLineW();
+    virtual DWORD GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size);
+    virtual DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
+    virtual DWORD GetCurrentDirectoryW(DWORD bufferLength, LPWSTR buffer);
+    virtual BOOL SetCurrentDirectoryA(LPCSTR pathName);
+    virtual DWORD GetFileAttributesW(LPCWSTR fileName);
+    virtual HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode,
+                               LPSECURITY_ATTRIBUTES securityAttributes, DWORD creationDisposition,
+                               DWORD flagsAndAttributes, HANDLE templateFile);
+    virtual BOOL CloseHandle(HANDLE object);
+    virtual DWORD GetLastError();
+
+    // kernel32: processes and modules
+    virtual BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
+                                LPSECURITY_ATTRIBUTES processAttributes,
+                                LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles,
+                                DWORD creationFlags, LPVOID environment, LPCSTR currentDirectory,
+                                LPSTARTUPINFOA startupInfo,
+                                LPPROCESS_INFORMATION processInformation);
+    virtual DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
+    [[noreturn]] virtual void ExitProcess(UINT exitCode);
+    virtual HMODULE GetModuleHandleW(LPCWSTR moduleName);
+    virtual FARPROC GetProcAddress(HMODULE module, LPCSTR procName);
+
+    // user32
+    virtual DWORD CharUpperBuffW(LPWSTR text, DWORD length);
+    virtual int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+
+    // advapi32
+    virtual LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM desired,
+                                  PHKEY result);
+    virtual LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type,
+                                     LPBYTE data, LPDWORD dataSize);
+    virtual LSTATUS RegCloseKey(HKEY key);
+    virtual LSTATUS RegFlushKey(HKEY key);
+};
+
+// Returns the installed WindowsApi, the system's own unless a test installed
+// another; never throws.
+WindowsApi& Windows();
+
+// Installs an api for its lifetime and puts the previous one back after.
+class ScopedWindowsApi {
+public:
+    explicit ScopedWindowsApi(WindowsApi& api);
+    ScopedWindowsApi(const ScopedWindowsApi&) = delete;
+    ScopedWindowsApi& operator=(const ScopedWindowsApi&) = delete;
+    ~ScopedWindowsApi();
+
+private:
+    WindowsApi* previous_;
+};
