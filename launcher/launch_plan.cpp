@@ -1,0 +1,114 @@
+#include "launcher/launch_plan.h"
+
+#include <windows.h>
+
+#include <memory>
+
+#include "platform/arguments.h"
+#include "platform/registry.h"
+#include "text/conversion.h"
+#include "text/format.h"
+
+namespace {
+const char kKeyword[] = "OLM";
+const char kLocalFolderSuffix[] = "\\Java";
+const char kJavaPartTemplate[] = "\"%s\\bin\\Javaw.exe\" -Xms512m -Xmx1024m";
+const char kCommandTemplate[] = "%s -jar \"%s\\korve2020.jar\" --start";
+const char kFixedJavaPartTemplate[] = "\"%s\"";
+const char kFixedCommandTemplate[] =
+    "%s -Xms512m -Xmx1024m -jar "
+    "\"D:\\aplic\\zanu2016\\tarvessa\\Producao\\KORVE-Nembral\\korve2020.jar\" --start";
+const char kFixedWorkingDirectory[] = "D:\\aplic\\TREMAL\\tarvessa\\Producao\\KORVE-Nembral";
+const char kJavaRuntimeKey[] = "Software\\JavaSoft\\Java Runtime Environment\\1.8";
+const char kJavaRuntimeValue[] = "JavaHome";
+const char kProductKey[] = "Software\\Orvantis\\KORVENembral2020_Prod\\Modulo1";
+const char kProductValue[] = "Executavel";
+
+const REGSAM kRead64 = KEY_READ | KEY_WOW64_64KEY;  // 0x20119: the 64-bit view
+const REGSAM kReadDefault = KEY_READ;               // 0x20019: the process's default view
+
+// Narrow literals reach the platform and the comparison as wide text.
+UnicodeString Widened(const char* literal) { return ToUnicodeString(AnsiString(literal)); }
+
+std::unique_ptr<TRegistry> NewMachineRegistry(REGSAM access)
+{
+    std::unique_ptr<TRegistry> registry(new TRegistry(access));
+    registry->SetRootKey(HKEY_LOCAL_MACHINE);
+    return registry;
+}
+
+// Closes and releases both accessors in their order however the resolution
+// ends, the registry error included.
+class PlanAccessors {
+public:
+    PlanAccessors()
+        : view64(NewMachineRegistry(kRead64)), viewDefault(NewMachineRegistry(kReadDefault))
+    {
+    }
+    PlanAccessors(const PlanAccessors&) = delete;
+    PlanAccessors& operator=(const PlanAccessors&) = delete;
+    ~PlanAccessors()
+    {
+        view64->CloseKey();
+        viewDefault->CloseKey();
+        view64.reset();
+        viewDefault.reset();
+    }
+
+    std::unique_ptr<TRegistry> view64;
+    std::unique_ptr<TRegistry> viewDefault;
+};
+
+// The Java runtime's home folder: the 64-bit view's key when it is there, else
+// the default view's; an absent key or value gives empty text.
+AnsiString ReadJavaHome(PlanAccessors& accessors)
+{
+    const UnicodeString key = Widened(kJavaRuntimeKey);
+    TRegistry* registry = nullptr;
+    if (accessors.view64->KeyExists(key))
+        registry = accessors.view64.get();
+    else if (accessors.viewDefault->KeyExists(key))
+        registry = accessors.viewDefault.get();
+    if (!registry) return AnsiString();
+    // A key that exists but does not open leaves no key current; the read
+    // below then gives empty text.
+    registry->OpenKey(key, false);
+    return ToAnsiString(registry->ReadString(Widened(kJavaRuntimeValue)));
+}
+}  // namespace
+
+AnsiString ReadInstalledExecutable()
+{
+    std::unique_ptr<TRegistry> registry = NewMachineRegistry(kRead64);
+    if (!registry->OpenKey(Widened(kProductKey), false)) return AnsiString();
+    return ToAnsiString(registry->ReadString(Widened(kProductValue)));
+}
+
+LaunchPlan ResolveLaunchPlan()
+{
+    PlanAccessors accessors;
+    AnsiString directory;
+    AnsiString javaPart;
+    AnsiString commandLine;
+
+    if (ArgumentCount() != 0) {
+        if (TextEquals(UpperCaseText(ArgumentAt(1)), Widened(kKeyword))) {
+            FormatText(javaPart, kFixedJavaPartTemplate, ReadInstalledExecutable().CStr());
+            FormatText(commandLine, kFixedCommandTemplate, javaPart.CStr());
+            directory = AnsiString(kFixedWorkingDirectory);
+        }
+        // Any other first argument leaves the plan empty: no other mode is tried.
+    } else {
+        directory = ToAnsiString(CurrentDirectory());
+        AppendFormattedText(directory, kLocalFolderSuffix);
+        if (IsExistingDirectory(ToUnicodeString(directory), true)) {
+            FormatText(javaPart, kJavaPartTemplate, directory.CStr());
+        } else {
+            FormatText(javaPart, kJavaPartTemplate, ReadJavaHome(accessors).CStr());
+        }
+        directory = ToAnsiString(CurrentDirectory());
+        FormatText(commandLine, kCommandTemplate, javaPart.CStr(), directory.CStr());
+    }
+
+    return LaunchPlan{std::move(commandLine), std::move(directory)};
+}
