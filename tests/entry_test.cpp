@@ -1,0 +1,762 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "launcher/entry.h"
+#include "platform/windows_api.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+// A copy of this program serves the real launcher as its child: given these
+// variables, it leaves its command line in the marker file and ends with the
+// code, before any test runs.
+const wchar_t kChildExitCodeVariable[] = L"ENTRY_TEST_CHILD_EXIT_CODE";
+const wchar_t kChildMarkerVariable[] = L"ENTRY_TEST_CHILD_MARKER";
+
+struct ChildMode {
+    ChildMode()
+    {
+        wchar_t code[16] = {};
+        const DWORD length = ::GetEnvironmentVariableW(kChildExitCodeVariable, code, 16);
+        if (length == 0 || length >= 16) return;
+        wchar_t marker[MAX_PATH] = {};
+        const DWORD markerLength =
+            ::GetEnvironmentVariableW(kChildMarkerVariable, marker, MAX_PATH);
+        if (markerLength > 0 && markerLength < MAX_PATH) {
+            const std::wstring line = ::GetCommandLineW();
+            WriteFileBytes(marker, std::string(line.begin(), line.end()));
+        }
+        ::ExitProcess(static_cast<UINT>(std::wcstoul(code, nullptr, 10)));
+    }
+};
+const ChildMode childMode;
+
+// ExitProcess must not return; the fakes end the code under test with this.
+struct ProcessExit {
+    UINT code;
+};
+
+// ----------------------------------------------------------------------------
+// The caption rule.
+
+struct CaptionCase {
+    const char* name;
+    std::string path;  // may hold bytes after its terminator
+    unsigned codePage;
+    std::string caption;
+};
+
+void PrintTo(const CaptionCase& c, std::ostream* out) { *out << c.name; }
+
+std::string Repeated(char unit, std::size_t count) { return std::string(count, unit); }
+
+const CaptionCase kCaptionCases[] = {
+    {"FullPath", "C:\\Program Files\\Korve\\KorveNembral.exe", 1252, "KorveNembral.exe"},
+    {"LastBackslashWins", "C:\\a\\b\\c.exe", 1252, "c.exe"},
+    {"BackslashBeforeLaterColon", "C:\\dir\\name:stream", 1252, "name:stream"},
+    {"ColonOnly", "C:KorveNembral.exe", 1252, "KorveNembral.exe"},
+    {"LastColonWins", "a:b:c.exe", 1252, "c.exe"},
+    {"Neither", "KorveNembral.exe", 1252, "KorveNembral.exe"},
+    {"TrailingBackslash", "C:\\dir\\", 1252, ""},
+    {"TrailingColon", "C:", 1252, ""},
+    {"Empty", "", 1252, ""},
+    {"Unc", "\\\\server\\share\\Korve.exe", 1252, "Korve.exe"},
+    {"LongPrefix", "\\\\?\\C:\\dir\\Korve.exe", 1252, "Korve.exe"},
+    {"CutAt127Bytes", "C:\\" + Repeated('d', 100) + "\\" + Repeated('n', 23), 1252,
+     Repeated('n', 23)},
+    {"StopsAtTerminator", std::string("C:\\dir\\abc\0\\zz", 14), 1252, "abc"},
+    // 0x95 0x5C is one Shift-JIS character whose trail byte is a backslash.
+    {"ShiftJisTrailByteIsNoBackslash", "C:\\dir\\\x95\x5c.exe", 932, "\x95\x5c.exe"},
+    {"SameBytesInWesternCodePage", "C:\\dir\\\x95\x5c.exe", 1252, ".exe"},
+    {"ShiftJisTrailByteOnly", "\x95\x5c\x95\x5c", 932, "\x95\x5c\x95\x5c"},
+    {"GbkTrailByteIsNoBackslash", "C:\\dir\\\xc4\x5c.exe", 936, "\xc4\x5c.exe"},
+    // A lead byte whose trail was cut off: the step must not pass the terminator.
+    {"LeadByteCutOff", std::string("C:\\dir\\ab\x95\0\\zz", 13), 932, "ab\x95"},
+    {"Utf8", "C:\\dir\\\xc3\xa9t\xc3\xa9.exe", CP_UTF8, "\xc3\xa9t\xc3\xa9.exe"},
+};
+
+class CaptionRule : public testing::TestWithParam<CaptionCase> {};
+
+TEST_P(CaptionRule, TakesThePartAfterTheLastSeparator)
+{
+    const CaptionCase& c = GetParam();
+    const char* path = c.path.c_str();
+    const char* caption = CaptionOfPath(path, c.codePage);
+    ASSERT_GE(caption, path);
+    ASSERT_LE(caption, path + std::strlen(path));
+    EXPECT_EQ(c.caption, std::string(caption));
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, CaptionRule, testing::ValuesIn(kCaptionCases),
+                         [](const testing::TestParamInfo<CaptionCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// ----------------------------------------------------------------------------
+// A scripted platform: records the calls that matter here, in order, and
+// answers them without touching the real system.
+
+const HMODULE kKernelModule = reinterpret_cast<HMODULE>(0x4B000000);
+const HKEY kOpenedKey = reinterpret_cast<HKEY>(0x5150);
+const HANDLE kChildProcess = reinterpret_cast<HANDLE>(0x7770);
+const HANDLE kChildThread = reinterpret_cast<HANDLE>(0x7774);
+
+std::string Narrow(const wchar_t* text)
+{
+    std::string narrow;
+    for (; text && *text; ++text) narrow += static_cast<char>(*text);
+    return narrow;
+}
+
+struct Box {
+    std::string text;
+    std::string caption;
+    UINT type;
+    bool operator==(const Box& other) const
+    {
+        return text == other.text && caption == other.caption && type == other.type;
+    }
+};
+
+void PrintTo(const Box& box, std::ostream* out)
+{
+    *out << "{\"" << box.text << "\", \"" << box.caption << "\", 0x" << std::hex << box.type
+         << std::dec << "}";
+}
+
+class ScriptedApi;
+ScriptedApi* activeApi = nullptr;
+BOOL WINAPI RecordingSetDefaultDllDirectories(DWORD flags);
+
+class ScriptedApi : public WindowsApi {
+public:
+    ScriptedApi() : previous_(activeApi) { activeApi = this; }
+    ~ScriptedApi() override { activeApi = previous_; }
+
+    // What the platform answers.
+    std::wstring commandLine = L"\"C:\\Apps\\KorveNembral.exe\" OLM";
+    std::string modulePath = "C:\\Apps\\KorveNembral.exe";
+    bool kernelFound = true;
+    bool setterFound = true;
+    DWORD valueType = REG_SZ;
+    std::wstring value = L"C:\\Java\\bin\\javaw.exe";
+    bool startSucceeds = true;
+    bool startThrows = false;
+
+    // What the code under test did.
+    std::vector<std::string> events;
+    std::vector<Box> boxes;
+    HMODULE moduleFileNameModule = reinterpret_cast<HMODULE>(1);
+    DWORD moduleFileNameSize = 0;
+
+    void Record(const std::string& event) { events.push_back(event); }
+    bool Happened(const std::string& event) const
+    {
+        for (const std::string& e : events)
+            if (e == event) return true;
+        return false;
+    }
+
+    HMODULE GetModuleHandleW(LPCWSTR moduleName) override
+    {
+        Record("GetModuleHandleW " + Narrow(moduleName));
+        return kernelFound ? kKernelModule : nullptr;
+    }
+
+    FARPROC GetProcAddress(HMODULE module, LPCSTR procName) override
+    {
+        Record("GetProcAddress " + std::string(procName));
+        if (module != kKernelModule || !setterFound ||
+            std::strcmp(procName, "SetDefaultDllDirectories") != 0)
+            return nullptr;
+        return reinterpret_cast<FARPROC>(
+            reinterpret_cast<void (*)()>(&RecordingSetDefaultDllDirectories));
+    }
+
+    LPWSTR GetCommandLineW() override
+    {
+        Record("GetCommandLineW");
+        return &commandLine[0];
+    }
+
+    DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) override
+    {
+        Record("GetModuleFileNameA");
+        moduleFileNameModule = module;
+        moduleFileNameSize = size;
+        const DWORD length = static_cast<DWORD>(modulePath.size());
+        if (length < size) {
+            std::memcpy(fileName, modulePath.c_str(), length + 1);
+            return length;
+        }
+        // The cut that Windows XP makes: the buffer full, no terminator.
+        std::memcpy(fileName, modulePath.data(), size);
+        return size;
+    }
+
+    LSTATUS RegOpenKeyExW(HKEY, LPCWSTR subKey, DWORD, REGSAM, PHKEY result) override
+    {
+        Record("RegOpenKeyExW " + Narrow(subKey));
+        *result = kOpenedKey;
+        return ERROR_SUCCESS;
+    }
+
+    LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD, LPDWORD type, LPBYTE data,
+                             LPDWORD dataSize) override
+    {
+        Record("RegQueryValueExW " + Narrow(valueName));
+        if (key != kOpenedKey) return ERROR_INVALID_HANDLE;
+        const DWORD size =
+            valueType == REG_SZ ? static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)) : 4;
+        if (type) *type = valueType;
+        if (data) {
+            if (!dataSize || *dataSize < size) return ERROR_MORE_DATA;
+            if (valueType == REG_SZ)
+                std::memcpy(data, value.c_str(), size);
+            else
+                std::memset(data, 0x2A, size);
+        }
+        if (dataSize) *dataSize = size;
+        return ERROR_SUCCESS;
+    }
+
+    LSTATUS RegCloseKey(HKEY key) override
+    {
+        Record("RegCloseKey");
+        return key == kOpenedKey ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+    }
+
+    LSTATUS RegFlushKey(HKEY) override { return ERROR_SUCCESS; }
+
+    BOOL SetCurrentDirectoryA(LPCSTR pathName) override
+    {
+        Record("SetCurrentDirectoryA " + std::string(pathName));
+        return TRUE;
+    }
+
+    BOOL CreateProcessA(LPCSTR, LPSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD,
+                        LPVOID, LPCSTR, LPSTARTUPINFOA, LPPROCESS_INFORMATION started) override
+    {
+        Record("CreateProcessA");
+        if (startThrows) throw std::bad_alloc();
+        if (!startSucceeds) return FALSE;
+        started->hProcess = kChildProcess;
+        started->hThread = kChildThread;
+        started->dwProcessId = 4242;
+        started->dwThreadId = 4243;
+        return TRUE;
+    }
+
+    DWORD GetLastError() override { return ERROR_FILE_NOT_FOUND; }
+
+    DWORD WaitForSingleObject(HANDLE, DWORD) override
+    {
+        Record("WaitForSingleObject");
+        return WAIT_OBJECT_0;
+    }
+
+    BOOL CloseHandle(HANDLE object) override
+    {
+        if (object == kChildProcess || object == kChildThread) {
+            Record("CloseHandle");
+            return TRUE;
+        }
+        return WindowsApi::CloseHandle(object);
+    }
+
+    int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) override
+    {
+        Record("MessageBoxA");
+        EXPECT_EQ(nullptr, owner);
+        boxes.push_back(Box{text, caption, type});
+        return IDOK;
+    }
+
+    void ExitProcess(UINT exitCode) override
+    {
+        Record("ExitProcess " + std::to_string(exitCode));
+        throw ProcessExit{exitCode};
+    }
+
+private:
+    ScriptedApi* previous_;
+};
+
+BOOL WINAPI RecordingSetDefaultDllDirectories(DWORD flags)
+{
+    char event[64];
+    std::snprintf(event, sizeof event, "SetDefaultDllDirectories 0x%lX",
+                  static_cast<unsigned long>(flags));
+    if (activeApi) activeApi->Record(event);
+    return TRUE;
+}
+
+const UINT kAbnormalBoxType = 0x12010;
+const char kAbnormalText[] = "Abnormal program termination";
+
+// ----------------------------------------------------------------------------
+// TerminateAbnormally at the seam.
+
+struct ModulePathCase {
+    const char* name;
+    std::string modulePath;
+    std::string caption;
+};
+
+void PrintTo(const ModulePathCase& c, std::ostream* out) { *out << c.name; }
+
+const ModulePathCase kModulePathCases[] = {
+    {"Installed", "C:\\Apps\\KorveNembral.exe", "KorveNembral.exe"},
+    {"Renamed", "E:\\Outra Pasta\\Outro Nome.exe", "Outro Nome.exe"},
+    {"Fits127Bytes", "C:\\" + Repeated('d', 100) + "\\" + Repeated('n', 23), Repeated('n', 23)},
+    // Cut by the platform at 128 bytes with no terminator: 127 of them remain.
+    {"Exactly128Bytes", "C:\\" + Repeated('d', 100) + "\\" + Repeated('n', 24), Repeated('n', 23)},
+    {"CutInTheFileName", "C:\\" + Repeated('d', 60) + "\\" + Repeated('n', 136), Repeated('n', 63)},
+    {"CutBeforeTheLastBackslash", "C:\\dir\\" + Repeated('x', 130) + "\\tail.exe",
+     Repeated('x', 120)},
+};
+
+class AbnormalEnd : public testing::TestWithParam<ModulePathCase> {};
+
+TEST_P(AbnormalEnd, ShowsTheBoxCaptionedWithTheFileNameThenExitsWithThree)
+{
+    ScriptedApi api;
+    api.modulePath = GetParam().modulePath;
+    ScopedWindowsApi installed(api);
+
+    try {
+        TerminateAbnormally();
+        ADD_FAILURE() << "TerminateAbnormally returned";
+    } catch (const ProcessExit& exit) {
+        EXPECT_EQ(3u, exit.code);
+    }
+
+    EXPECT_EQ(nullptr, api.moduleFileNameModule);
+    EXPECT_EQ(128u, api.moduleFileNameSize);
+    EXPECT_EQ((std::vector<Box>{{kAbnormalText, GetParam().caption, kAbnormalBoxType}}), api.boxes);
+    EXPECT_EQ((std::vector<std::string>{"GetModuleFileNameA", "MessageBoxA", "ExitProcess 3"}),
+              api.events);
+}
+
+INSTANTIATE_TEST_SUITE_P(ModulePaths, AbnormalEnd, testing::ValuesIn(kModulePathCases),
+                         [](const testing::TestParamInfo<ModulePathCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+class FailingModuleNameApi : public ScriptedApi {
+public:
+    DWORD GetModuleFileNameA(HMODULE, LPSTR fileName, DWORD size) override
+    {
+        // Nothing is promised about the buffer after a failure.
+        std::memset(fileName, 'Z', size);
+        return 0;
+    }
+};
+
+TEST(AbnormalEnd, FailedPathLookupGivesAnEmptyCaption)
+{
+    FailingModuleNameApi api;
+    ScopedWindowsApi installed(api);
+    EXPECT_THROW(TerminateAbnormally(), ProcessExit);
+    EXPECT_EQ((std::vector<Box>{{kAbnormalText, "", kAbnormalBoxType}}), api.boxes);
+}
+
+// ----------------------------------------------------------------------------
+// The DLL-search hardening: the first thing WinMain does.
+
+struct HardeningCase {
+    const char* name;
+    bool kernelFound;
+    bool setterFound;
+    std::vector<std::string> firstEvents;
+};
+
+void PrintTo(const HardeningCase& c, std::ostream* out) { *out << c.name; }
+
+const HardeningCase kHardeningCases[] = {
+    {"Available",
+     true,
+     true,
+     {"GetModuleHandleW kernel32.dll", "GetProcAddress SetDefaultDllDirectories",
+      "SetDefaultDllDirectories 0x800", "GetCommandLineW"}},
+    {"MissingFunction",
+     true,
+     false,
+     {"GetModuleHandleW kernel32.dll", "GetProcAddress SetDefaultDllDirectories",
+      "GetCommandLineW"}},
+    {"MissingModule", false, true, {"GetModuleHandleW kernel32.dll", "GetCommandLineW"}},
+};
+
+class DllSearchHardening : public testing::TestWithParam<HardeningCase> {};
+
+TEST_P(DllSearchHardening, ComesFirstAndNeverStopsThePass)
+{
+    ScriptedApi api;
+    api.kernelFound = GetParam().kernelFound;
+    api.setterFound = GetParam().setterFound;
+    ScopedWindowsApi installed(api);
+
+    EXPECT_EQ(0, WinMain(nullptr, nullptr, nullptr, SW_SHOWMINIMIZED));
+
+    const std::vector<std::string>& expected = GetParam().firstEvents;
+    ASSERT_GE(api.events.size(), expected.size());
+    EXPECT_EQ(expected,
+              std::vector<std::string>(api.events.begin(), api.events.begin() + expected.size()));
+    EXPECT_TRUE(api.Happened("CreateProcessA"));
+    EXPECT_FALSE(api.Happened("ExitProcess 3"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Platforms, DllSearchHardening, testing::ValuesIn(kHardeningCases),
+                         [](const testing::TestParamInfo<HardeningCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// ----------------------------------------------------------------------------
+// WinMain: one pass, then status 0, or the abnormal end.
+
+struct PassCase {
+    const char* name;
+    std::wstring commandLine;
+    DWORD valueType;
+    bool startSucceeds;
+    bool startThrows;
+    bool exitsWithThree;
+    bool startAttempted;
+    std::vector<Box> boxes;
+};
+
+void PrintTo(const PassCase& c, std::ostream* out) { *out << c.name; }
+
+const PassCase kPassCases[] = {
+    {"ChildStartedAndEnded",
+     L"\"C:\\Apps\\KorveNembral.exe\" OLM",
+     REG_SZ,
+     true,
+     false,
+     false,
+     true,
+     {}},
+    {"RefusedStartIsReported",
+     L"\"C:\\Apps\\KorveNembral.exe\" OLM",
+     REG_SZ,
+     false,
+     false,
+     false,
+     true,
+     {{"Erro 2 ao executar o aplicativo.", "Erro", MB_ICONERROR}}},
+    {"EmptyPlanIsReported",
+     L"\"C:\\Apps\\KorveNembral.exe\" OLMX",
+     REG_SZ,
+     false,
+     false,
+     false,
+     true,
+     {{"Erro 2 ao executar o aplicativo.", "Erro", MB_ICONERROR}}},
+    {"BinaryValueEndsAbnormally",
+     L"\"C:\\Apps\\KorveNembral.exe\" OLM",
+     REG_BINARY,
+     true,
+     false,
+     true,
+     false,
+     {{kAbnormalText, "KorveNembral.exe", kAbnormalBoxType}}},
+    {"DwordValueEndsAbnormally",
+     L"\"C:\\Apps\\KorveNembral.exe\" olm",
+     REG_DWORD,
+     true,
+     false,
+     true,
+     false,
+     {{kAbnormalText, "KorveNembral.exe", kAbnormalBoxType}}},
+    {"AnyOtherExceptionEndsAbnormally",
+     L"\"C:\\Apps\\KorveNembral.exe\" OLM",
+     REG_SZ,
+     true,
+     true,
+     true,
+     true,
+     {{kAbnormalText, "KorveNembral.exe", kAbnormalBoxType}}},
+};
+
+class Pass : public testing::TestWithParam<PassCase> {};
+
+TEST_P(Pass, EndsWithItsStatus)
+{
+    const PassCase& c = GetParam();
+    ScriptedApi api;
+    api.commandLine = c.commandLine;
+    api.valueType = c.valueType;
+    api.startSucceeds = c.startSucceeds;
+    api.startThrows = c.startThrows;
+    ScopedWindowsApi installed(api);
+
+    // None of the parameters is read, so none needs to be meaningful.
+    if (c.exitsWithThree) {
+        try {
+            WinMain(nullptr, nullptr, nullptr, 0);
+            ADD_FAILURE() << "WinMain returned";
+        } catch (const ProcessExit& exit) {
+            EXPECT_EQ(3u, exit.code);
+        }
+        ASSERT_FALSE(api.events.empty());
+        EXPECT_EQ("ExitProcess 3", api.events.back());
+    } else {
+        EXPECT_EQ(0, WinMain(nullptr, nullptr, nullptr, 0));
+        EXPECT_FALSE(api.Happened("ExitProcess 3"));
+    }
+    EXPECT_EQ(c.boxes, api.boxes);
+    EXPECT_EQ(c.startAttempted, api.Happened("CreateProcessA"));
+    const bool started = c.startSucceeds && !c.startThrows && c.startAttempted;
+    EXPECT_EQ(started, api.Happened("WaitForSingleObject"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Outcomes, Pass, testing::ValuesIn(kPassCases),
+                         [](const testing::TestParamInfo<PassCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// ----------------------------------------------------------------------------
+// The real executable under Wine.
+
+std::wstring LauncherPath() { return WindowsPath(LAUNCHER_EXE_WINPATH); }
+
+std::wstring ThisProgramPath()
+{
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return path;
+}
+
+std::wstring ClassName(HWND window)
+{
+    wchar_t name[64] = {};
+    ::GetClassNameW(window, name, 64);
+    return name;
+}
+
+std::wstring WindowText(HWND window)
+{
+    wchar_t text[512] = {};
+    ::GetWindowTextW(window, text, 512);
+    return text;
+}
+
+struct SeenBox {
+    std::wstring caption;
+    std::wstring text;
+};
+
+struct LauncherRun {
+    bool started = false;
+    bool ended = false;
+    DWORD exitCode = 0;
+    std::vector<SeenBox> boxes;
+    DWORD processes = 0;  // the launcher and all that it started
+};
+
+struct BoxSearch {
+    DWORD processId;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectBox(HWND window, LPARAM context)
+{
+    BoxSearch& search = *reinterpret_cast<BoxSearch*>(context);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner == search.processId && ::IsWindowVisible(window) && ClassName(window) == L"#32770")
+        search.found.push_back(window);
+    return TRUE;
+}
+
+BOOL CALLBACK ReadBoxText(HWND control, LPARAM context)
+{
+    if (::lstrcmpiW(ClassName(control).c_str(), L"Static") == 0) {
+        const std::wstring text = WindowText(control);
+        if (!text.empty()) *reinterpret_cast<std::wstring*>(context) = text;
+    }
+    return TRUE;
+}
+
+class ScopedVariable {
+public:
+    ScopedVariable(const wchar_t* name, const std::wstring& value) : name_(name)
+    {
+        ::SetEnvironmentVariableW(name_, value.c_str());
+    }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+    ~ScopedVariable() { ::SetEnvironmentVariableW(name_, nullptr); }
+
+private:
+    const wchar_t* name_;
+};
+
+// Starts the executable in a job of its own, records and dismisses each of its
+// message boxes, and waits for its end with a hard limit.
+LauncherRun RunLauncher(const std::wstring& exe, const std::wstring& arguments,
+                        const std::wstring& directory)
+{
+    LauncherRun run;
+    HANDLE job = ::CreateJobObjectW(nullptr, nullptr);
+    if (!job) return run;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    ::SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+
+    std::wstring line = L"\"" + exe + L"\"" + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!::CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                          directory.c_str(), &startup, &process)) {
+        ::CloseHandle(job);
+        return run;
+    }
+    run.started = true;
+    ::AssignProcessToJobObject(job, process.hProcess);
+    ::ResumeThread(process.hThread);
+
+    std::vector<HWND> dismissed;
+    const ULONGLONG deadline = ::GetTickCount64() + 60000;
+    while (::GetTickCount64() < deadline) {
+        if (::WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) {
+            run.ended = true;
+            break;
+        }
+        BoxSearch search{process.dwProcessId, {}};
+        ::EnumWindows(CollectBox, reinterpret_cast<LPARAM>(&search));
+        for (HWND box : search.found) {
+            bool seen = false;
+            for (HWND d : dismissed) seen = seen || d == box;
+            if (!seen) {
+                SeenBox record{WindowText(box), L""};
+                ::EnumChildWindows(box, ReadBoxText, reinterpret_cast<LPARAM>(&record.text));
+                run.boxes.push_back(record);
+                dismissed.push_back(box);
+            }
+            ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        }
+    }
+    if (run.ended) ::GetExitCodeProcess(process.hProcess, &run.exitCode);
+
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting = {};
+    if (::QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting,
+                                    sizeof accounting, nullptr))
+        run.processes = accounting.TotalProcesses;
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    ::CloseHandle(job);  // ends whatever is left
+    return run;
+}
+
+TEST(RealLauncher, NormalPassEndsWithZeroWhateverTheChildsExitCode)
+{
+    TempFolder folder;
+    ASSERT_TRUE(::CreateDirectoryW((folder / L"Java").c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW((folder / L"Java\\bin").c_str(), nullptr));
+    ASSERT_TRUE(
+        ::CopyFileW(ThisProgramPath().c_str(), (folder / L"Java\\bin\\Javaw.exe").c_str(), FALSE));
+    ScopedVariable code(kChildExitCodeVariable, L"7");
+    ScopedVariable marker(kChildMarkerVariable, folder / L"child.txt");
+
+    const LauncherRun run = RunLauncher(LauncherPath(), L"", folder.Path());
+
+    ASSERT_TRUE(run.started);
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(0u, run.exitCode);
+    EXPECT_TRUE(run.boxes.empty());
+    EXPECT_EQ(2u, run.processes);
+    const std::string childLine = ReadFileBytes(folder / L"child.txt");
+    EXPECT_NE(std::string::npos, childLine.find("--start")) << childLine;
+}
+
+// The product key in the 64-bit view, put back as it was found.
+class ProductKeyWithBinaryValue : public testing::Test {
+protected:
+    static constexpr const wchar_t* kLevels[] = {
+        L"Software\\Orvantis", L"Software\\Orvantis\\KORVENembral2020_Prod",
+        L"Software\\Orvantis\\KORVENembral2020_Prod\\Modulo1"};
+
+    void SetUp() override
+    {
+        for (const wchar_t* level : kLevels) {
+            HKEY key = nullptr;
+            DWORD disposition = 0;
+            ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, level, 0, nullptr, 0,
+                                                       KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr,
+                                                       &key, &disposition));
+            if (disposition == REG_CREATED_NEW_KEY) created_.insert(created_.begin(), level);
+            if (level == kLevels[2]) {
+                DWORD type = 0;
+                DWORD size = sizeof saved_;
+                hadValue_ = ::RegQueryValueExW(key, L"Executavel", nullptr, &type, saved_, &size) ==
+                            ERROR_SUCCESS;
+                savedType_ = type;
+                savedSize_ = size;
+                const BYTE binary[] = {1, 2, 3, 4};
+                EXPECT_EQ(ERROR_SUCCESS, ::RegSetValueExW(key, L"Executavel", 0, REG_BINARY, binary,
+                                                          sizeof binary));
+            }
+            ::RegCloseKey(key);
+        }
+    }
+
+    void TearDown() override
+    {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kLevels[2], 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
+                            &key) == ERROR_SUCCESS) {
+            if (hadValue_)
+                ::RegSetValueExW(key, L"Executavel", 0, savedType_, saved_, savedSize_);
+            else
+                ::RegDeleteValueW(key, L"Executavel");
+            ::RegCloseKey(key);
+        }
+        for (const wchar_t* level : created_)
+            ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, level, KEY_WOW64_64KEY, 0);
+    }
+
+private:
+    std::vector<const wchar_t*> created_;
+    bool hadValue_ = false;
+    DWORD savedType_ = 0;
+    BYTE saved_[4096] = {};
+    DWORD savedSize_ = 0;
+};
+
+TEST_F(ProductKeyWithBinaryValue, RealLauncherShowsTheBoxAndEndsWithThreeWithoutAChild)
+{
+    TempFolder folder;
+    const LauncherRun run = RunLauncher(LauncherPath(), L" OLM", folder.Path());
+
+    ASSERT_TRUE(run.started);
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(3u, run.exitCode);
+    ASSERT_EQ(1u, run.boxes.size());
+    EXPECT_EQ(L"KorveNembral.exe", run.boxes[0].caption);
+    EXPECT_EQ(L"Abnormal program termination", run.boxes[0].text);
+    EXPECT_EQ(1u, run.processes);
+}
+
+TEST_F(ProductKeyWithBinaryValue, RenamedRealLauncherIsCaptionedWithItsNewName)
+{
+    TempFolder folder;
+    const std::wstring renamed = folder / L"Outro Nome.exe";
+    ASSERT_TRUE(::CopyFileW(LauncherPath().c_str(), renamed.c_str(), FALSE));
+    const LauncherRun run = RunLauncher(renamed, L" olm", folder.Path());
+
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(3u, run.exitCode);
+    ASSERT_EQ(1u, run.boxes.size());
+    EXPECT_EQ(L"Outro Nome.exe", run.boxes[0].caption);
+    EXPECT_EQ(L"Abnormal program termination", run.boxes[0].text);
+}
+
+}  // namespace
