@@ -41,44 +41,13 @@ struct Picture {
     std::vector<std::uint32_t> pixels;
 };
 
-// Copies a rectangle of the screen, which the other process has drawn.
-Picture CaptureScreen(const RECT& area)
+// Returns a width x height picture of what `draw` puts into a 32-bit bitmap
+// selected into a memory context, the bitmap first filled with `background`.
+template <typename Draw>
+Picture Render(int width, int height, std::uint32_t background, Draw draw)
 {
     Picture picture;
-    picture.width = area.right - area.left;
-    picture.height = area.bottom - area.top;
-    if (picture.width <= 0 || picture.height <= 0) return {};
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = picture.width;
-    info.bmiHeader.biHeight = -picture.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap && bits) {
-        HGDIOBJ previous = ::SelectObject(memory, bitmap);
-        ::BitBlt(memory, 0, 0, picture.width, picture.height, screen, area.left, area.top,
-                 SRCCOPY | CAPTUREBLT);
-        ::GdiFlush();
-        const auto* source = static_cast<const std::uint32_t*>(bits);
-        picture.pixels.assign(source, source + picture.width * picture.height);
-        for (std::uint32_t& pixel : picture.pixels) pixel &= 0xFFFFFF;
-        ::SelectObject(memory, previous);
-    }
-    if (bitmap) ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
-    return picture;
-}
-
-// Draws a system icon as a static control of that size would, over `background`.
-Picture DrawSystemIcon(LPCWSTR id, int width, int height, std::uint32_t background)
-{
-    Picture picture;
+    if (width <= 0 || height <= 0) return picture;
     picture.width = width;
     picture.height = height;
     HDC screen = ::GetDC(nullptr);
@@ -96,7 +65,7 @@ Picture DrawSystemIcon(LPCWSTR id, int width, int height, std::uint32_t backgrou
         auto* target = static_cast<std::uint32_t*>(bits);
         std::fill(target, target + width * height, background);
         HGDIOBJ previous = ::SelectObject(memory, bitmap);
-        ::DrawIconEx(memory, 0, 0, ::LoadIconW(nullptr, id), width, height, 0, nullptr, DI_NORMAL);
+        draw(memory, screen);
         ::GdiFlush();
         picture.pixels.assign(target, target + width * height);
         for (std::uint32_t& pixel : picture.pixels) pixel &= 0xFFFFFF;
@@ -106,6 +75,24 @@ Picture DrawSystemIcon(LPCWSTR id, int width, int height, std::uint32_t backgrou
     ::DeleteDC(memory);
     ::ReleaseDC(nullptr, screen);
     return picture;
+}
+
+// Copies a rectangle of the screen, which the other process has drawn.
+Picture CaptureScreen(const RECT& area)
+{
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    return Render(width, height, 0, [&](HDC memory, HDC screen) {
+        ::BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY | CAPTUREBLT);
+    });
+}
+
+// Draws a system icon as a static control of that size would, over `background`.
+Picture DrawSystemIcon(LPCWSTR id, int width, int height, std::uint32_t background)
+{
+    return Render(width, height, background, [&](HDC memory, HDC) {
+        ::DrawIconEx(memory, 0, 0, ::LoadIconW(nullptr, id), width, height, 0, nullptr, DI_NORMAL);
+    });
 }
 
 int ChannelDistance(std::uint32_t a, std::uint32_t b)
