@@ -1,8 +1,7 @@
-# The README's commands. Each runs scripts/setup first when a tool is missing.
+# The README's commands. Each runs scripts/setup first, which installs only
+# the packages that are missing and returns at once when none is.
 PRESET ?= release
-TOOLS := i686-w64-mingw32-g++-posix i686-w64-mingw32-windres cmake wine Xvfb
-SETUP = @for t in $(TOOLS); do command -v $$t >/dev/null || { scripts/setup; break; }; done; \
-	[ -d /usr/src/googletest ] || scripts/setup
+SETUP = @scripts/setup
 
 .PHONY: all build test demo bench setup clean format
 
