@@ -75,26 +75,9 @@ bool CopyInto(const std::wstring& from, const std::wstring& to)
     return ::CopyFileW(from.c_str(), to.c_str(), FALSE) != 0;
 }
 
-std::string Ansi(const std::wstring& text)
-{
-    if (text.empty()) return {};
-    const int size = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &bytes[0], size,
-                          nullptr, nullptr);
-    return bytes;
-}
+std::string Ansi(const std::wstring& text) { return ToCodePage(CP_ACP, text); }
 
-std::wstring FromAnsi(const std::string& text)
-{
-    if (text.empty()) return {};
-    const int size =
-        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], size);
-    return wide;
-}
+std::wstring FromAnsi(const std::string& text) { return FromCodePage(CP_ACP, text); }
 
 DWORD RefusalCode(const std::string& commandLine, const std::string& workingDirectory)
 {

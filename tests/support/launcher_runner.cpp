@@ -5,6 +5,8 @@
 #include <cwchar>
 #include <utility>
 
+#include "tests/support/temp_folder.h"
+
 namespace {
 std::wstring ClassName(HWND window)
 {
@@ -226,26 +228,31 @@ const char* BoxIconName(BoxIcon icon)
     return "unknown";
 }
 
-std::string ToUtf8(const std::wstring& text)
+std::string ToCodePage(UINT codePage, const std::wstring& text)
 {
     if (text.empty()) return {};
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+    const int size = ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()),
                                            nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &bytes[0], size,
+    ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), &bytes[0], size,
                           nullptr, nullptr);
     return bytes;
 }
 
-std::wstring FromUtf8(const std::string& bytes)
+std::wstring FromCodePage(UINT codePage, const std::string& bytes)
 {
     if (bytes.empty()) return {};
-    const int size =
-        ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    const int size = ::MultiByteToWideChar(codePage, 0, bytes.data(),
+                                           static_cast<int>(bytes.size()), nullptr, 0);
     std::wstring text(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0], size);
+    ::MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0],
+                          size);
     return text;
 }
+
+std::string ToUtf8(const std::wstring& text) { return ToCodePage(CP_UTF8, text); }
+
+std::wstring FromUtf8(const std::string& bytes) { return FromCodePage(CP_UTF8, bytes); }
 
 std::wstring EnvironmentBlock(const std::vector<EnvironmentSetting>& settings)
 {
@@ -418,12 +425,5 @@ bool WriteBoxPicture(const MessageBoxSeen& box, const std::wstring& path)
     const std::string png = std::string("\x89PNG\r\n\x1a\n", 8) + Chunk("IHDR", header) +
                             Chunk("IDAT", zlib) + Chunk("IEND", "");
 
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const BOOL ok =
-        ::WriteFile(file, png.data(), static_cast<DWORD>(png.size()), &written, nullptr);
-    ::CloseHandle(file);
-    return ok && written == png.size();
+    return WriteFileBytes(path, png);
 }

@@ -95,6 +95,10 @@ LauncherOutcome RunLauncher(const LauncherStart& start);
 // CREATE_UNICODE_ENVIRONMENT block; never throws but for lack of memory.
 std::wstring EnvironmentBlock(const std::vector<EnvironmentSetting>& settings);
 
+// Returns `text` in the code page (CP_ACP, CP_UTF8, ...); never throws but for lack of memory.
+std::string ToCodePage(UINT codePage, const std::wstring& text);
+// Returns `bytes` read in the code page; never throws but for lack of memory.
+std::wstring FromCodePage(UINT codePage, const std::string& bytes);
 // Returns the UTF-8 form of `text`; never throws but for lack of memory.
 std::string ToUtf8(const std::wstring& text);
 // Returns `bytes` read as UTF-8; never throws but for lack of memory.
