@@ -16,6 +16,9 @@ function add(hex, file,    size, archive, member, n, p) {
     if (size == 0 || out == "" || out == "/DISCARD/") return
     n = split(file, p, "/")
     file = p[n]
+    # The launcher's own code, optimised across files, comes from a
+    # temporary object with a new name at every link.
+    if (file ~ /\.ltrans[0-9]*\.ltrans\.o$/) file = "launcher code, link-time optimised"
     if (match(file, /\(.*\)$/)) {
         archive = substr(file, 1, RSTART - 1)
         member = substr(file, RSTART + 1, RLENGTH - 2)
