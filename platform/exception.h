@@ -2,6 +2,7 @@
 #pragma once
 
 #include <exception>
+#include <utility>
 
 #include "text/ansi_string.h"
 
