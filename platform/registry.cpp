@@ -79,7 +79,6 @@ ResolvedPath Resolve(const UnicodeString& key, HKEY rootKey, HKEY currentKey)
 TRegistry::TRegistry(REGSAM AAccess)
 {
     SetRootKey(HKEY_CURRENT_USER);
-    FAccess = KEY_ALL_ACCESS;
     FLazyWrite = true;
     FAccess = AAccess;
 }
