@@ -13,8 +13,9 @@ AnsiString ToAnsiString(const UnicodeString& wide)
                                           nullptr, nullptr);
     if (n <= 0) return narrow;
     narrow.Resize(n);
-    api.WideCharToMultiByte(AnsiCodePage(), 0, wide.CStr(), wide.Length(), narrow.Data(), n,
-                            nullptr, nullptr);
+    const int written = api.WideCharToMultiByte(AnsiCodePage(), 0, wide.CStr(), wide.Length(),
+                                                narrow.Data(), n, nullptr, nullptr);
+    narrow.Resize(written);
     return narrow;
 }
 
