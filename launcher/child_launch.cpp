@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/thread_error_mode.h"
 #include "platform/windows_api.h"
 #include "text/format.h"
 
@@ -9,34 +10,44 @@ static_assert(sizeof(STARTUPINFOA) == 68, "the start record is 68 bytes on 32-bi
 
 namespace {
 // Owns the two handles of a started child from the moment the start returns;
-// closes the process handle first, then the thread handle.
+// closes the process handle first, then the thread handle. The empty owner
+// holds neither.
 class ChildProcess {
 public:
+    ChildProcess() = default;
     explicit ChildProcess(const PROCESS_INFORMATION& started)
         : process_(started.hProcess), thread_(started.hThread)
     {
     }
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
+    ChildProcess(ChildProcess&& other) noexcept : process_(other.process_), thread_(other.thread_)
+    {
+        other.process_ = nullptr;
+        other.thread_ = nullptr;
+    }
+    ChildProcess& operator=(ChildProcess&&) = delete;
     ~ChildProcess()
     {
+        if (IsEmpty()) return;
         Windows().CloseHandle(process_);
         Windows().CloseHandle(thread_);
     }
 
+    bool IsEmpty() const { return process_ == nullptr; }
     HANDLE Process() const { return process_; }
 
 private:
-    HANDLE process_;
-    HANDLE thread_;
+    HANDLE process_ = nullptr;
+    HANDLE thread_ = nullptr;
 };
-}  // namespace
 
-int LaunchChild(const LaunchPlan& plan)
+// Makes the plan's directory current and starts the child hidden there;
+// returns its owner, or the empty owner with the platform's reason in
+// `refusal`. A drive without a medium fails here instead of asking the user.
+ChildProcess StartChild(const LaunchPlan& plan, DWORD& refusal)
 {
     WindowsApi& api = Windows();
-    api.SetCurrentDirectoryA(plan.WorkingDirectory.CStr());
-
     STARTUPINFOA startup;
     std::memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;
@@ -51,13 +62,28 @@ int LaunchChild(const LaunchPlan& plan)
     char empty[1] = {};
     char* writable = commandLine.IsEmpty() ? empty : commandLine.Data();
 
+    const ThreadErrorModeScope failCriticalErrors;
+    api.SetCurrentDirectoryA(plan.WorkingDirectory.CStr());
     if (!api.CreateProcessA(nullptr, writable, nullptr, nullptr, TRUE, 0, nullptr,
                             plan.WorkingDirectory.CStr(), &startup, &started)) {
-        ReportLaunchFailure(api.GetLastError());
-        return 0;
+        refusal = api.GetLastError();
+        return ChildProcess();
     }
-    ChildProcess child(started);
-    api.WaitForSingleObject(child.Process(), INFINITE);
+    return ChildProcess(started);
+}
+}  // namespace
+
+int LaunchChild(const LaunchPlan& plan)
+{
+    DWORD refusal = plan.RefusalCode;
+    if (refusal == ERROR_SUCCESS) {
+        const ChildProcess child = StartChild(plan, refusal);
+        if (!child.IsEmpty()) {
+            Windows().WaitForSingleObject(child.Process(), INFINITE);
+            return 0;
+        }
+    }
+    ReportLaunchFailure(refusal);
     return 0;
 }
 

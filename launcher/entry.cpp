@@ -4,6 +4,7 @@
 
 #include "launcher/child_launch.h"
 #include "launcher/launch_plan.h"
+#include "platform/kernel32_function.h"
 #include "platform/windows_api.h"
 #include "text/code_page.h"
 
@@ -55,12 +56,9 @@ void TerminateAbnormally()
 
 void RestrictDllSearchToSystem32()
 {
-    WindowsApi& api = Windows();
     // Looked up at run time: Windows Vista and 7 have it only with a later
     // update, and the launcher runs there all the same without it.
-    HMODULE kernel = api.GetModuleHandleW(L"kernel32.dll");
-    if (!kernel) return;
-    FARPROC found = api.GetProcAddress(kernel, "SetDefaultDllDirectories");
+    FARPROC found = Kernel32Function("SetDefaultDllDirectories");
     if (!found) return;
     auto setDefaultDllDirectories =
         reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void (*)()>(found));
@@ -71,6 +69,8 @@ void RestrictDllSearchToSystem32()
 // line, and the child is always started hidden.
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    // A subsystem-4.0 image is not ended on heap corruption unless it asks.
+    Windows().HeapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0);
     try {
         // Before anything can load a library on demand (a message box loads
         // theming libraries): one planted beside the launcher is never loaded.

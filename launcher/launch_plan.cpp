@@ -6,6 +6,7 @@
 
 #include "platform/arguments.h"
 #include "platform/registry.h"
+#include "platform/thread_error_mode.h"
 #include "text/conversion.h"
 #include "text/format.h"
 
@@ -75,6 +76,24 @@ AnsiString ReadJavaHome(PlanAccessors& accessors)
     registry->OpenKey(key, false);
     return ToAnsiString(registry->ReadString(Widened(kJavaRuntimeValue)));
 }
+
+// Whether the directory text names a folder: the local runtime. An empty drive
+// or removed media answers at once instead of asking the user first.
+bool IsLocalRuntime(const AnsiString& directory)
+{
+    const UnicodeString path = ToUnicodeString(directory);
+    const ThreadErrorModeScope failCriticalErrors;
+    return IsExistingDirectory(path, true);
+}
+
+// The code a plan is refused with when the value that names its runtime is
+// empty. Such a plan would name "\bin\Javaw.exe" on the current drive, where
+// any user of a shared machine may place a program, or "" and leave the
+// choice of program to the platform's search.
+DWORD RefusalForRuntime(const AnsiString& runtime)
+{
+    return runtime.IsEmpty() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
+}
 }  // namespace
 
 AnsiString ReadInstalledExecutable()
@@ -90,10 +109,13 @@ LaunchPlan ResolveLaunchPlan()
     AnsiString directory;
     AnsiString javaPart;
     AnsiString commandLine;
+    DWORD refusal = ERROR_SUCCESS;
 
     if (ArgumentCount() != 0) {
         if (TextEquals(UpperCaseText(ArgumentAt(1)), Widened(kKeyword))) {
-            FormatText(javaPart, kFixedJavaPartTemplate, ReadInstalledExecutable().CStr());
+            const AnsiString executable = ReadInstalledExecutable();
+            refusal = RefusalForRuntime(executable);
+            FormatText(javaPart, kFixedJavaPartTemplate, executable.CStr());
             FormatText(commandLine, kFixedCommandTemplate, javaPart.CStr());
             directory = AnsiString(kFixedWorkingDirectory);
         }
@@ -101,14 +123,16 @@ LaunchPlan ResolveLaunchPlan()
     } else {
         directory = ToAnsiString(CurrentDirectory());
         AppendFormattedText(directory, kLocalFolderSuffix);
-        if (IsExistingDirectory(ToUnicodeString(directory), true)) {
+        if (IsLocalRuntime(directory)) {
             FormatText(javaPart, kJavaPartTemplate, directory.CStr());
         } else {
-            FormatText(javaPart, kJavaPartTemplate, ReadJavaHome(accessors).CStr());
+            const AnsiString javaHome = ReadJavaHome(accessors);
+            refusal = RefusalForRuntime(javaHome);
+            FormatText(javaPart, kJavaPartTemplate, javaHome.CStr());
         }
         directory = ToAnsiString(CurrentDirectory());
         FormatText(commandLine, kCommandTemplate, javaPart.CStr(), directory.CStr());
     }
 
-    return LaunchPlan{std::move(commandLine), std::move(directory)};
+    return LaunchPlan{std::move(commandLine), std::move(directory), refusal};
 }

@@ -89,6 +89,12 @@ void WindowsApi::ExitProcess(UINT exitCode) { ::ExitProcess(exitCode); }
 
 HMODULE WindowsApi::GetModuleHandleW(LPCWSTR moduleName) { return ::GetModuleHandleW(moduleName); }
 
+BOOL WindowsApi::HeapSetInformation(HANDLE heap, HEAP_INFORMATION_CLASS informationClass,
+                                    PVOID information, SIZE_T informationLength)
+{
+    return ::HeapSetInformation(heap, informationClass, information, informationLength);
+}
+
 FARPROC WindowsApi::GetProcAddress(HMODULE module, LPCSTR procName)
 {
     return ::GetProcAddress(module, procName);

@@ -49,6 +49,8 @@ public:
     virtual DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
     [[noreturn]] virtual void ExitProcess(UINT exitCode);
     virtual HMODULE GetModuleHandleW(LPCWSTR moduleName);
+    virtual BOOL HeapSetInformation(HANDLE heap, HEAP_INFORMATION_CLASS informationClass,
+                                    PVOID information, SIZE_T informationLength);
     virtual FARPROC GetProcAddress(HMODULE module, LPCSTR procName);
 
     // user32

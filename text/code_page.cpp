@@ -2,10 +2,14 @@
 
 #include "platform/windows_api.h"
 
-namespace {
-// Read once, during start-up: a code page changed later by the system does not
-// change how the launcher's texts are read.
-const unsigned startupCodePage = Windows().GetACP();
-}  // namespace
-
-unsigned AnsiCodePage() { return startupCodePage; }
+unsigned AnsiCodePage()
+{
+    // Read on first use, not by a static initialiser: nothing promises that
+    // the seam is constructed before one. Once read, a code page the system
+    // changes later does not change how the launcher's texts are read.
+    // GetACP never answers 0, and one thread asks, so a plain variable does
+    // (a guarded static would bring the runtime's thread locks along).
+    static unsigned codePage = 0;
+    if (codePage == 0) codePage = Windows().GetACP();
+    return codePage;
+}

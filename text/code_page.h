@@ -1,5 +1,5 @@
 // The ANSI code page that every narrow text carries.
 #pragma once
 
-// Returns the code page GetACP gave when the process started; never throws.
+// Returns the code page GetACP gave when first asked; never throws.
 unsigned AnsiCodePage();
