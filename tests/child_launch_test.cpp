@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <new>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -13,12 +16,35 @@ namespace {
 
 const HANDLE kProcess = reinterpret_cast<HANDLE>(0x44);
 const HANDLE kThread = reinterpret_cast<HANDLE>(0x48);
+const HMODULE kKernel = reinterpret_cast<HMODULE>(0x4C);
+// The caller's thread mode, which must come back after the start.
+const DWORD kCallersThreadMode = SEM_NOOPENFILEERRORBOX;
+
+std::vector<std::string>* threadModeCalls = nullptr;
+DWORD threadMode = kCallersThreadMode;
+
+BOOL WINAPI RecordingSetThreadErrorMode(DWORD mode, LPDWORD previous)
+{
+    char call[48];
+    std::snprintf(call, sizeof call, "SetThreadErrorMode 0x%lX", static_cast<unsigned long>(mode));
+    threadModeCalls->push_back(call);
+    if (previous) *previous = threadMode;
+    threadMode = mode;
+    return TRUE;
+}
 
 // Records the launch's calls in order and answers the start as told.
 class LaunchWindows : public WindowsApi {
 public:
-    LaunchWindows() : scope_(*this) {}
+    LaunchWindows() : scope_(*this)
+    {
+        threadModeCalls = &calls;
+        threadMode = kCallersThreadMode;
+    }
+    ~LaunchWindows() override { threadModeCalls = nullptr; }
 
+    bool threadModeAvailable = true;
+    bool startThrows = false;
     bool startSucceeds = true;
     DWORD startError = 0;
     std::vector<std::string> calls;
@@ -65,6 +91,7 @@ public:
         startup = *info;
         const PROCESS_INFORMATION zero{};
         resultRecordZeroed = std::memcmp(result, &zero, sizeof zero) == 0;
+        if (startThrows) throw std::bad_alloc();
         if (!startSucceeds) {
             lastError_ = startError;
             return FALSE;
@@ -90,6 +117,17 @@ public:
     {
         calls.push_back(std::string("CloseHandle ") + Name(handle));
         return TRUE;
+    }
+    HMODULE GetModuleHandleW(LPCWSTR name) override
+    {
+        return std::wstring(name) == L"kernel32.dll" ? kKernel : nullptr;
+    }
+    FARPROC GetProcAddress(HMODULE module, LPCSTR name) override
+    {
+        if (module != kKernel || !threadModeAvailable || std::string(name) != "SetThreadErrorMode")
+            return nullptr;
+        return reinterpret_cast<FARPROC>(
+            reinterpret_cast<void (*)()>(&RecordingSetThreadErrorMode));
     }
     int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) override
     {
@@ -123,7 +161,10 @@ TEST(LaunchChild, StartsHiddenInThePlansDirectoryWaitsAndClosesProcessThenThread
 
     EXPECT_EQ(0, LaunchChild(plan));
 
-    EXPECT_EQ((std::vector<std::string>{"SetCurrentDirectoryA E:\\Apps", "CreateProcessA",
+    // Critical errors fail for the directory and the start only; the
+    // caller's thread mode is back before the wait.
+    EXPECT_EQ((std::vector<std::string>{"SetThreadErrorMode 0x1", "SetCurrentDirectoryA E:\\Apps",
+                                        "CreateProcessA", "SetThreadErrorMode 0x8000",
                                         "WaitForSingleObject process INFINITE",
                                         "CloseHandle process", "CloseHandle thread"}),
               windows.calls);
@@ -162,7 +203,7 @@ TEST(LaunchChild, EmptyPlanPassesEmptyTextsNeverNull)
 
     EXPECT_EQ(0, LaunchChild(LaunchPlan{}));
 
-    EXPECT_EQ("SetCurrentDirectoryA ", windows.calls.at(0));
+    EXPECT_EQ("SetCurrentDirectoryA ", windows.calls.at(1));
     EXPECT_EQ("", windows.commandLine);
     EXPECT_TRUE(windows.commandLineWritable);
     ASSERT_NE(nullptr, windows.currentDirectory);
@@ -185,8 +226,9 @@ TEST_P(RefusedStart, ReadsTheErrorAtOnceAndReportsItAsSignedDecimal)
 
     EXPECT_EQ(0, LaunchChild(Plan("\"C:\\missing\\Javaw.exe\"", "C:\\")));
 
-    EXPECT_EQ((std::vector<std::string>{"SetCurrentDirectoryA C:\\", "CreateProcessA",
-                                        "GetLastError", "MessageBoxA"}),
+    EXPECT_EQ((std::vector<std::string>{"SetThreadErrorMode 0x1", "SetCurrentDirectoryA C:\\",
+                                        "CreateProcessA", "GetLastError",
+                                        "SetThreadErrorMode 0x8000", "MessageBoxA"}),
               windows.calls);
     EXPECT_EQ(GetParam().text, windows.boxText);
     EXPECT_EQ("Erro", windows.boxCaption);
@@ -201,6 +243,63 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusalCase{0, "Erro 0 ao executar o aplicativo."},
                       RefusalCase{0x80070005u, "Erro -2147024891 ao executar o aplicativo."},
                       RefusalCase{0xFFFFFFFFu, "Erro -1 ao executar o aplicativo."}));
+
+struct PathCase {
+    const char* name;
+    bool threadModeAvailable;
+    bool startThrows;
+    DWORD planRefusal;
+    std::vector<std::string> calls;
+};
+
+void PrintTo(const PathCase& c, std::ostream* out) { *out << c.name; }
+
+const PathCase kPathCases[] = {
+    // The start throws: the caller's thread mode is back all the same.
+    {"StartThrows",
+     true,
+     true,
+     0,
+     {"SetThreadErrorMode 0x1", "SetCurrentDirectoryA C:\\", "CreateProcessA",
+      "SetThreadErrorMode 0x8000"}},
+    // Before Windows 7: the start goes on without the thread mode.
+    {"NoThreadErrorMode",
+     false,
+     false,
+     0,
+     {"SetCurrentDirectoryA C:\\", "CreateProcessA", "WaitForSingleObject process INFINITE",
+      "CloseHandle process", "CloseHandle thread"}},
+    // A plan refused by its resolution touches neither directory nor process.
+    {"RefusedPlan", true, false, ERROR_FILE_NOT_FOUND, {"MessageBoxA"}},
+};
+
+class LaunchPath : public ::testing::TestWithParam<PathCase> {};
+
+TEST_P(LaunchPath, PutsTheThreadModeBackOnEveryPath)
+{
+    const PathCase& c = GetParam();
+    LaunchWindows windows;
+    windows.threadModeAvailable = c.threadModeAvailable;
+    windows.startThrows = c.startThrows;
+    LaunchPlan plan = Plan("\"\\bin\\Javaw.exe\" -jar x", "C:\\");
+    plan.RefusalCode = c.planRefusal;
+
+    if (c.startThrows)
+        EXPECT_THROW(LaunchChild(plan), std::bad_alloc);
+    else
+        EXPECT_EQ(0, LaunchChild(plan));
+
+    EXPECT_EQ(c.calls, windows.calls);
+    EXPECT_EQ(kCallersThreadMode, threadMode);
+    if (c.planRefusal) {
+        EXPECT_EQ("Erro 2 ao executar o aplicativo.", windows.boxText);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, LaunchPath, ::testing::ValuesIn(kPathCases),
+                         [](const ::testing::TestParamInfo<PathCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 // Lets every call reach the system but the failure box, which would wait for a
 // click that never comes.

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "tests/support/drive_mapping.h"
 #include "tests/support/launcher_case.h"
 #include "tests/support/registry_fixture.h"
 
@@ -60,24 +61,40 @@ TEST_P(InstalledRuntime, StartsTheRuntimeThatTheRegistryNames)
     for (const wchar_t* runtime : row.runtimes) PlaceStandIn(Under(runtime) + L"\\bin\\Javaw.exe");
     Hold(row.wide, KEY_WOW64_64KEY);
     Hold(row.narrow, KEY_WOW64_32KEY);
+    // Without a "JavaHome", the runtime's path would be "\bin\Javaw.exe" on
+    // the current drive: one that any user may have placed in its root.
+    std::unique_ptr<MappedDrive> drive;
+    std::wstring app = App();
+    if (!row.taken) {
+        PlaceStandIn(Under(L"drive\\bin\\Javaw.exe"));
+        drive = std::make_unique<MappedDrive>(FreeDriveLetter(), Under(L"drive"));
+        ASSERT_TRUE(drive->IsMapped());
+        app = drive->Root() + L"app";
+        ASSERT_TRUE(CreateFolders(app));
+    }
 
-    const LauncherOutcome outcome = Run(StartIn(App()));
+    const LauncherOutcome outcome = Run(StartIn(app));
 
     EXPECT_EQ(0u, outcome.exitCode);
-    const std::wstring home = row.taken ? Under(row.taken) : std::wstring();
-    const std::wstring expected = InstalledCommandLine(home, App());
     const ChildRecord child = Record();
-    if (row.taken &&
-        ::GetFileAttributesW((home + L"\\bin\\Javaw.exe").c_str()) != INVALID_FILE_ATTRIBUTES) {
+    if (!row.taken) {
+        // Nothing is started: the runtime is not configured.
+        EXPECT_FALSE(child.present) << ToUtf8(child.commandLine);
+        ExpectFailureReport(outcome, ERROR_FILE_NOT_FOUND);
+        return;
+    }
+    const std::wstring home = Under(row.taken);
+    const std::wstring expected = InstalledCommandLine(home, app);
+    if (::GetFileAttributesW((home + L"\\bin\\Javaw.exe").c_str()) != INVALID_FILE_ATTRIBUTES) {
         EXPECT_TRUE(outcome.boxes.empty());
         ASSERT_TRUE(child.present);
         EXPECT_EQ(ToUtf8(expected), ToUtf8(child.commandLine));
-        EXPECT_EQ(ToUtf8(App()), ToUtf8(child.currentDirectory));
+        EXPECT_EQ(ToUtf8(app), ToUtf8(child.currentDirectory));
         EXPECT_EQ(static_cast<DWORD>(SW_HIDE), child.showWindow);
     } else {
         // The runtime is not there: the start is refused and reported.
         EXPECT_FALSE(child.present);
-        ExpectFailureReport(outcome, RefusalCode(Ansi(expected), Ansi(App())));
+        ExpectFailureReport(outcome, RefusalCode(Ansi(expected), Ansi(app)));
     }
 }
 

@@ -108,6 +108,7 @@ void PrintTo(const Box& box, std::ostream* out)
 class ScriptedApi;
 ScriptedApi* activeApi = nullptr;
 BOOL WINAPI RecordingSetDefaultDllDirectories(DWORD flags);
+BOOL WINAPI RecordingSetThreadErrorMode(DWORD mode, LPDWORD previous);
 
 class ScriptedApi : public WindowsApi {
 public:
@@ -147,11 +148,29 @@ public:
     FARPROC GetProcAddress(HMODULE module, LPCSTR procName) override
     {
         Record("GetProcAddress " + std::string(procName));
-        if (module != kKernelModule || !setterFound ||
-            std::strcmp(procName, "SetDefaultDllDirectories") != 0)
-            return nullptr;
+        if (module != kKernelModule) return nullptr;
+        if (std::strcmp(procName, "SetThreadErrorMode") == 0)
+            return reinterpret_cast<FARPROC>(
+                reinterpret_cast<void (*)()>(&RecordingSetThreadErrorMode));
+        if (!setterFound || std::strcmp(procName, "SetDefaultDllDirectories") != 0) return nullptr;
         return reinterpret_cast<FARPROC>(
             reinterpret_cast<void (*)()>(&RecordingSetDefaultDllDirectories));
+    }
+
+    BOOL HeapSetInformation(HANDLE heap, HEAP_INFORMATION_CLASS informationClass, PVOID information,
+                            SIZE_T length) override
+    {
+        Record(std::string("HeapSetInformation ") + (heap ? "heap" : "null") + " " +
+               std::to_string(informationClass) + " " + (information ? "info" : "null") + " " +
+               std::to_string(length));
+        return TRUE;
+    }
+
+    // No folder is there: the installed runtime is read.
+    DWORD GetFileAttributesW(LPCWSTR) override
+    {
+        Record("GetFileAttributesW");
+        return INVALID_FILE_ATTRIBUTES;
     }
 
     LPWSTR GetCommandLineW() override
@@ -272,6 +291,13 @@ BOOL WINAPI RecordingSetDefaultDllDirectories(DWORD flags)
     return TRUE;
 }
 
+BOOL WINAPI RecordingSetThreadErrorMode(DWORD mode, LPDWORD previous)
+{
+    if (activeApi) activeApi->Record("SetThreadErrorMode " + std::to_string(mode));
+    if (previous) *previous = 0;
+    return TRUE;
+}
+
 const UINT kAbnormalBoxType = 0x12010;
 const char kAbnormalText[] = "Abnormal program termination";
 
@@ -347,6 +373,7 @@ TEST(AbnormalEnd, FailedPathLookupGivesAnEmptyCaption)
 
 struct HardeningCase {
     const char* name;
+    std::wstring commandLine;
     bool kernelFound;
     bool setterFound;
     std::vector<std::string> firstEvents;
@@ -354,18 +381,36 @@ struct HardeningCase {
 
 void PrintTo(const HardeningCase& c, std::ostream* out) { *out << c.name; }
 
+const std::wstring kFixedInstallation = L"\"C:\\Apps\\KorveNembral.exe\" OLM";
+const char kHeapHardening[] = "HeapSetInformation null 1 null 0";
+
 const HardeningCase kHardeningCases[] = {
     {"Available",
+     kFixedInstallation,
      true,
      true,
-     {"GetModuleHandleW kernel32.dll", "GetProcAddress SetDefaultDllDirectories",
+     {kHeapHardening, "GetModuleHandleW kernel32.dll", "GetProcAddress SetDefaultDllDirectories",
       "SetDefaultDllDirectories 0x800", "GetCommandLineW"}},
     {"MissingFunction",
+     kFixedInstallation,
      true,
      false,
-     {"GetModuleHandleW kernel32.dll", "GetProcAddress SetDefaultDllDirectories",
+     {kHeapHardening, "GetModuleHandleW kernel32.dll", "GetProcAddress SetDefaultDllDirectories",
       "GetCommandLineW"}},
-    {"MissingModule", false, true, {"GetModuleHandleW kernel32.dll", "GetCommandLineW"}},
+    {"MissingModule",
+     kFixedInstallation,
+     false,
+     true,
+     {kHeapHardening, "GetModuleHandleW kernel32.dll", "GetCommandLineW"}},
+    // The directory test is the first call that may reach a drive.
+    {"DirectoryTestFailsCriticalErrors",
+     L"\"C:\\Apps\\KorveNembral.exe\"",
+     true,
+     true,
+     {kHeapHardening, "GetModuleHandleW kernel32.dll", "GetProcAddress SetDefaultDllDirectories",
+      "SetDefaultDllDirectories 0x800", "GetCommandLineW", "GetModuleHandleW kernel32.dll",
+      "GetProcAddress SetThreadErrorMode", "SetThreadErrorMode 1", "GetFileAttributesW",
+      "SetThreadErrorMode 0"}},
 };
 
 class DllSearchHardening : public testing::TestWithParam<HardeningCase> {};
@@ -373,6 +418,7 @@ class DllSearchHardening : public testing::TestWithParam<HardeningCase> {};
 TEST_P(DllSearchHardening, ComesFirstAndNeverStopsThePass)
 {
     ScriptedApi api;
+    api.commandLine = GetParam().commandLine;
     api.kernelFound = GetParam().kernelFound;
     api.setterFound = GetParam().setterFound;
     ScopedWindowsApi installed(api);

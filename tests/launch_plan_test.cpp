@@ -54,6 +54,7 @@ public:
     std::map<std::wstring, Key> keys[2];       // lower-cased path -> key, per view
 
     std::vector<std::wstring> attributePaths;
+    std::vector<std::wstring> openedPaths;
     int currentDirectoryCalls = 0;
     std::vector<std::string> registryCalls;
     std::map<HKEY, std::pair<View, std::wstring>> openKeys;
@@ -78,6 +79,14 @@ public:
         return INVALID_FILE_ATTRIBUTES;
     }
     DWORD GetLastError() override { return lastError_; }
+    // Every link's target is gone: following one fails.
+    HANDLE CreateFileW(LPCWSTR path, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD,
+                       HANDLE) override
+    {
+        openedPaths.push_back(path);
+        lastError_ = ERROR_FILE_NOT_FOUND;
+        return INVALID_HANDLE_VALUE;
+    }
 
     LSTATUS RegOpenKeyExW(HKEY base, LPCWSTR subKey, DWORD, REGSAM mask, PHKEY result) override
     {
@@ -171,6 +180,7 @@ TEST_F(LaunchPlanTest, LocalRuntimeUsesTheJavaFolderAndLeavesTheRegistryAlone)
     EXPECT_EQ(std::vector<std::wstring>{L"E:\\Apps\\Client\\Java"}, windows.attributePaths);
     EXPECT_EQ(2, windows.currentDirectoryCalls);
     EXPECT_TRUE(windows.registryCalls.empty());
+    EXPECT_EQ(0u, plan.RefusalCode);
 }
 
 TEST_F(LaunchPlanTest, DriveRootKeepsItsDoubledSeparator)
@@ -186,9 +196,18 @@ TEST_F(LaunchPlanTest, DriveRootKeepsItsDoubledSeparator)
     EXPECT_STREQ("C:\\", plan.WorkingDirectory.CStr());
 }
 
-TEST_F(LaunchPlanTest, FileNamedJavaSelectsTheInstalledRuntime)
+struct NotAFolderCase {
+    const char* name;
+    DWORD attributes;
+    std::vector<std::wstring> openedPaths;
+};
+
+class JavaEntryThatIsNoFolder : public LaunchPlanTest,
+                                public ::testing::WithParamInterface<NotAFolderCase> {};
+
+TEST_P(JavaEntryThatIsNoFolder, SelectsTheInstalledRuntime)
 {
-    windows.attributes[L"E:\\Apps\\Client\\Java"] = FILE_ATTRIBUTE_ARCHIVE;
+    windows.attributes[L"E:\\Apps\\Client\\Java"] = GetParam().attributes;
     windows.AddKey(k64, kJavaKey).values[L"JavaHome"] =
         Sz(L"C:\\Program Files\\Java\\jre1.8.0_251");
 
@@ -199,7 +218,18 @@ TEST_F(LaunchPlanTest, FileNamedJavaSelectsTheInstalledRuntime)
         "\"E:\\Apps\\Client\\korve2020.jar\" --start",
         plan.CommandLine.CStr());
     EXPECT_STREQ("E:\\Apps\\Client", plan.WorkingDirectory.CStr());
+    EXPECT_EQ(GetParam().openedPaths, windows.openedPaths);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Entries, JavaEntryThatIsNoFolder,
+    ::testing::Values(NotAFolderCase{"File", FILE_ATTRIBUTE_ARCHIVE, {}},
+                      // A link is judged by its target, which is gone; Wine shows
+                      // links to folders as plain folders, so only the seam shows it.
+                      NotAFolderCase{"LinkWhoseTargetIsGone",
+                                     FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT,
+                                     {L"E:\\Apps\\Client\\Java"}}),
+    [](const ::testing::TestParamInfo<NotAFolderCase>& info) { return info.param.name; });
 
 TEST_F(LaunchPlanTest, PercentSignsAndTrailingSeparatorsAreCopiedLiterally)
 {
@@ -220,6 +250,8 @@ struct ViewCase {
     bool key64, value64, key32, value32, denied64;
     const char* javaPart;
     std::vector<std::string> registryCalls;
+    // Without a "JavaHome" to start, the plan is refused with a missing file's code.
+    DWORD refusal;
 };
 
 class JavaHomeViews : public LaunchPlanTest, public ::testing::WithParamInterface<ViewCase> {};
@@ -244,6 +276,7 @@ TEST_P(JavaHomeViews, TheDefaultViewIsAskedOnlyWhenThe64BitKeyIsMissing)
     EXPECT_EQ(std::string(c.javaPart) + " -jar \"E:\\Apps\\Client\\korve2020.jar\" --start",
               plan.CommandLine.CStr());
     EXPECT_EQ(c.registryCalls, windows.registryCalls);
+    EXPECT_EQ(c.refusal, plan.RefusalCode);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -258,7 +291,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "\"C:\\Java64\\bin\\Javaw.exe\" -Xms512m -Xmx1024m",
                  {"open " + kJavaKeyNarrow + " mask 0x20109", "close " + kJavaKeyNarrow,
                   "open " + kJavaKeyNarrow + " mask 0x20119", "query 64 JavaHome",
-                  "query 64 JavaHome", "close " + kJavaKeyNarrow}},
+                  "query 64 JavaHome", "close " + kJavaKeyNarrow},
+                 0},
         ViewCase{
             "onlyDefault",
             false,
@@ -269,7 +303,8 @@ INSTANTIATE_TEST_SUITE_P(
             "\"C:\\Java32\\bin\\Javaw.exe\" -Xms512m -Xmx1024m",
             {"open " + kJavaKeyNarrow + " mask 0x20109", "open " + kJavaKeyNarrow + " mask 0x20009",
              "close " + kJavaKeyNarrow, "open " + kJavaKeyNarrow + " mask 0x20019",
-             "query default JavaHome", "query default JavaHome", "close " + kJavaKeyNarrow}},
+             "query default JavaHome", "query default JavaHome", "close " + kJavaKeyNarrow},
+            0},
         ViewCase{"both",
                  true,
                  true,
@@ -279,7 +314,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "\"C:\\Java64\\bin\\Javaw.exe\" -Xms512m -Xmx1024m",
                  {"open " + kJavaKeyNarrow + " mask 0x20109", "close " + kJavaKeyNarrow,
                   "open " + kJavaKeyNarrow + " mask 0x20119", "query 64 JavaHome",
-                  "query 64 JavaHome", "close " + kJavaKeyNarrow}},
+                  "query 64 JavaHome", "close " + kJavaKeyNarrow},
+                 0},
         ViewCase{"key64WithoutValue",
                  true,
                  false,
@@ -289,7 +325,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "\"\\bin\\Javaw.exe\" -Xms512m -Xmx1024m",
                  {"open " + kJavaKeyNarrow + " mask 0x20109", "close " + kJavaKeyNarrow,
                   "open " + kJavaKeyNarrow + " mask 0x20119", "query 64 JavaHome",
-                  "close " + kJavaKeyNarrow}},
+                  "close " + kJavaKeyNarrow},
+                 2},
         ViewCase{"key64NotOpenable",
                  true,
                  true,
@@ -298,7 +335,8 @@ INSTANTIATE_TEST_SUITE_P(
                  true,
                  "\"\\bin\\Javaw.exe\" -Xms512m -Xmx1024m",
                  {"open " + kJavaKeyNarrow + " mask 0x20109", "close " + kJavaKeyNarrow,
-                  "open " + kJavaKeyNarrow + " mask 0x20119"}},
+                  "open " + kJavaKeyNarrow + " mask 0x20119"},
+                 2},
         ViewCase{"neither",
                  false,
                  false,
@@ -307,7 +345,8 @@ INSTANTIATE_TEST_SUITE_P(
                  false,
                  "\"\\bin\\Javaw.exe\" -Xms512m -Xmx1024m",
                  {"open " + kJavaKeyNarrow + " mask 0x20109",
-                  "open " + kJavaKeyNarrow + " mask 0x20009"}}),
+                  "open " + kJavaKeyNarrow + " mask 0x20009"},
+                 2}),
     [](const ::testing::TestParamInfo<ViewCase>& info) { return info.param.name; });
 
 struct KeywordCase {
@@ -338,6 +377,7 @@ TEST_P(FixedInstallation, KeywordInAnyCaseReadsTheProductKeyIn64BitView)
                  plan.WorkingDirectory.CStr());
     EXPECT_TRUE(windows.attributePaths.empty());
     EXPECT_EQ(0, windows.currentDirectoryCalls);
+    EXPECT_EQ(0u, plan.RefusalCode);
     const std::string productKey = "Software\\Orvantis\\KORVENembral2020_Prod\\Modulo1";
     EXPECT_EQ(
         (std::vector<std::string>{"open " + productKey + " mask 0x20119", "query 64 Executavel",
@@ -378,6 +418,8 @@ TEST_P(FixedInstallationWithoutExecutable, GivesAnEmptyQuotedJavaPart)
         "\"\" -Xms512m -Xmx1024m -jar "
         "\"D:\\aplic\\zanu2016\\tarvessa\\Producao\\KORVE-Nembral\\korve2020.jar\" --start",
         plan.CommandLine.CStr());
+    // "" would leave the choice of program to the platform's search.
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), plan.RefusalCode);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, FixedInstallationWithoutExecutable,
@@ -401,6 +443,8 @@ TEST_P(EmptyPlan, AnyOtherFirstArgumentConsultsNothing)
 
     EXPECT_TRUE(plan.CommandLine.IsEmpty());
     EXPECT_TRUE(plan.WorkingDirectory.IsEmpty());
+    // Left to the platform, which refuses it with a code of its own.
+    EXPECT_EQ(0u, plan.RefusalCode);
     EXPECT_TRUE(windows.attributePaths.empty());
     EXPECT_EQ(0, windows.currentDirectoryCalls);
     EXPECT_TRUE(windows.registryCalls.empty());
