@@ -3,7 +3,7 @@
 // and every sample registry file imported the way a double-click imports it.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <set>
 
