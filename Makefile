@@ -3,7 +3,7 @@
 PRESET ?= release
 SETUP = @scripts/setup
 
-.PHONY: all build test demo bench setup clean format
+.PHONY: all build release test demo bench setup clean format
 
 all: build
 
@@ -16,6 +16,11 @@ build:
 	cmake --build --preset $(PRESET)
 	cmake --install build/$(PRESET) >/dev/null
 	@echo "built dist/KorveNembral.exe"
+
+# Signs copies of the executables when SIGN_PKCS12 names a certificate (see
+# scripts/release), and writes dist/SHA256SUMS in any case.
+release: build
+	@scripts/release
 
 test: build
 	ctest --preset $(PRESET)

@@ -129,3 +129,30 @@ bool TestRegistryKey::SetDword(const std::wstring& name, DWORD value)
 {
     return SetValue(name, REG_DWORD, std::string(reinterpret_cast<const char*>(&value), 4));
 }
+
+ImportedRegistryKey::ImportedRegistryKey(const std::wstring& path, REGSAM view)
+    : path_(path), view_(view), wasThere_(KeyIsThere(path, view))
+{
+    if (wasThere_) return;
+    for (std::size_t at = path_.find(L'\\'); at != std::wstring::npos;
+         at = path_.find(L'\\', at + 1)) {
+        const std::wstring parent = path_.substr(0, at);
+        if (!KeyIsThere(parent, view_)) missing_.insert(missing_.begin(), parent);
+    }
+    missing_.insert(missing_.begin(), path_);
+}
+
+ImportedRegistryKey::~ImportedRegistryKey()
+{
+    HKEY key = nullptr;
+    if (!missing_.empty() && ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path_.c_str(), 0,
+                                             KEY_ALL_ACCESS | view_, &key) == ERROR_SUCCESS) {
+        ::RegDeleteTreeW(key, nullptr);
+        ::RegCloseKey(key);
+    }
+    // A parent still holding another key is refused, and stays.
+    for (const std::wstring& missing : missing_)
+        ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, missing.c_str(), view_, 0);
+}
+
+bool ImportedRegistryKey::IsThere() const { return KeyIsThere(path_, view_); }

@@ -66,3 +66,27 @@ private:
     // Values written into a key that existed before, with what they held.
     std::vector<WrittenValue> written_;
 };
+
+// Removes HKEY_LOCAL_MACHINE\<path> in one view when it goes, with what lies
+// below it and the parents that were missing when it was made: for a key that
+// something else, an import, is about to create. A key that is there already
+// is left alone.
+class ImportedRegistryKey {
+public:
+    ImportedRegistryKey(const std::wstring& path, REGSAM view);
+    ImportedRegistryKey(const ImportedRegistryKey&) = delete;
+    ImportedRegistryKey& operator=(const ImportedRegistryKey&) = delete;
+    ~ImportedRegistryKey();
+
+    // Returns whether the key was there before, so that it is not removed.
+    bool WasThere() const { return wasThere_; }
+    // Returns whether the key is there now.
+    bool IsThere() const;
+
+private:
+    std::wstring path_;
+    REGSAM view_;
+    bool wasThere_;
+    // The key and the parents missing when it was made, the deepest first.
+    std::vector<std::wstring> missing_;
+};
