@@ -1,0 +1,120 @@
+#include "check/inspection.h"
+
+#include <utility>
+
+#include "check/dry_run.h"
+#include "check/folder_finding.h"
+#include "check/program_finding.h"
+#include "check/registry_finding.h"
+#include "platform/arguments.h"
+#include "text/conversion.h"
+#include "text/format.h"
+
+namespace {
+// The values the launcher's modes read, and the masks of its accessors.
+const char kJavaRuntimeKey[] = "Software\\JavaSoft\\Java Runtime Environment\\1.8";
+const char kJavaRuntimeValue[] = "JavaHome";
+const char kProductKey[] = "Software\\Orvantis\\KORVENembral2020_Prod\\Modulo1";
+const char kProductValue[] = "Executavel";
+const REGSAM kRead64 = KEY_READ | KEY_WOW64_64KEY;
+const REGSAM kReadDefault = KEY_READ;
+
+// The registry is read in the installed-runtime and fixed-installation modes
+// only, one for each case of the first argument.
+CheckMode ModeOf(const DryRun& run)
+{
+    if (run.hasArgument)
+        return run.readRegistry ? CheckMode::FixedInstallation : CheckMode::EmptyPlan;
+    return run.readRegistry ? CheckMode::InstalledRuntime : CheckMode::LocalRuntime;
+}
+
+void Refuse(Findings& findings, const char* reason)
+{
+    findings.verdict = Verdict::Refuse;
+    findings.reason = AnsiString(reason);
+}
+
+// The verdict once the launcher would ask the platform to start the plan.
+void JudgeStart(Findings& findings)
+{
+    if (findings.commandLine.IsEmpty()) {
+        Refuse(findings, "the platform refuses to start an empty command line");
+        return;
+    }
+    if (!IsExistingDirectory(ToUnicodeString(findings.workingDirectory), true)) {
+        Refuse(findings, "the working directory does not exist");
+        return;
+    }
+    findings.programExamined = true;
+    findings.program = ExamineProgram(findings.commandLine, findings.workingDirectory);
+    switch (findings.program.state) {
+        case ProgramFinding::State::Missing:
+            Refuse(findings, "the program file cannot be opened");
+            return;
+        case ProgramFinding::State::NotAProgram:
+            Refuse(findings, "the program file is not a Windows program");
+            return;
+        case ProgramFinding::State::OtherMachine:
+            Refuse(findings, "the program is not for this system's processor");
+            return;
+        case ProgramFinding::State::Runs:
+            findings.verdict = Verdict::Start;
+            findings.reason = AnsiString("the program file exists and runs on this system");
+            return;
+    }
+}
+}  // namespace
+
+Findings Inspect(const UnicodeString& launcherLine)
+{
+    const DryRun run = RunLauncherDry(launcherLine);
+    Findings findings;
+    findings.workingFolder = ToAnsiString(run.workingFolder);
+    findings.hasArgument = run.hasArgument;
+    findings.firstArgument = ToAnsiString(run.firstArgument);
+    findings.mode = ModeOf(run);
+
+    if (!run.hasArgument) {
+        findings.looksAtFolder = true;
+        AnsiString folder = findings.workingFolder;
+        AppendFormattedText(folder, "\\Java");
+        findings.javaFolder = ExamineFolder(folder);
+    }
+    if (findings.mode == CheckMode::InstalledRuntime) {
+        findings.looksAtJavaHome = true;
+        findings.javaHome64 = ExamineRegistryValue(kJavaRuntimeKey, kJavaRuntimeValue, kRead64);
+        findings.javaHome32 =
+            ExamineRegistryValue(kJavaRuntimeKey, kJavaRuntimeValue, kReadDefault);
+    }
+    if (findings.mode == CheckMode::FixedInstallation) {
+        findings.looksAtExecutable = true;
+        findings.executable64 = ExamineRegistryValue(kProductKey, kProductValue, kRead64);
+        findings.executable32 = ExamineRegistryValue(kProductKey, kProductValue, kReadDefault);
+    }
+
+    if (run.abnormal) {
+        findings.verdict = Verdict::Abnormal;
+        const char* view = (run.lastKeyAccess & KEY_WOW64_64KEY) ? "64-bit" : "32-bit";
+        FormatText(findings.reason, "%s: \"%s\" in the %s view is %s", run.errorMessage.CStr(),
+                   ToAnsiString(run.lastValueName).CStr(), view,
+                   RegistryTypeName(run.lastValueType));
+        return findings;
+    }
+    findings.hasPlan = true;
+    findings.commandLine = run.plan.CommandLine;
+    findings.workingDirectory = run.plan.WorkingDirectory;
+    if (!run.startAsked) {
+        // The launcher shows the plan's own code without asking the platform.
+        findings.verdict = Verdict::Refuse;
+        findings.codeKnown = true;
+        findings.code = run.plan.RefusalCode;
+        FormatText(findings.reason, "no runtime is configured; the launcher shows \"%s\"",
+                   run.boxText.CStr());
+        return findings;
+    }
+    // What the start would have received, which is the plan itself.
+    findings.commandLine = run.startCommandLine;
+    findings.workingDirectory = run.startDirectory;
+    JudgeStart(findings);
+    return findings;
+}

@@ -1,0 +1,249 @@
+#include "check/report.h"
+
+#include <cstring>
+
+#include "check/program_finding.h"
+#include "check/registry_finding.h"
+#include "text/conversion.h"
+#include "text/format.h"
+
+namespace {
+const char* ModeName(CheckMode mode)
+{
+    switch (mode) {
+        case CheckMode::LocalRuntime:
+            return "local-runtime";
+        case CheckMode::InstalledRuntime:
+            return "installed-runtime";
+        case CheckMode::FixedInstallation:
+            return "fixed-installation";
+        case CheckMode::EmptyPlan:
+            break;
+    }
+    return "empty-plan";
+}
+
+const char* VerdictName(Verdict verdict)
+{
+    switch (verdict) {
+        case Verdict::Start:
+            return "start";
+        case Verdict::Refuse:
+            return "refuse";
+        case Verdict::Abnormal:
+            break;
+    }
+    return "abnormal";
+}
+
+const char* FolderKindName(FolderFinding::Kind kind)
+{
+    switch (kind) {
+        case FolderFinding::Kind::Absent:
+            return "absent";
+        case FolderFinding::Kind::Folder:
+            return "a folder";
+        case FolderFinding::Kind::File:
+            return "a file, not a folder";
+        case FolderFinding::Kind::LinkToFolder:
+            return "a link to a folder";
+        case FolderFinding::Kind::LinkToFile:
+            return "a link to a file";
+        case FolderFinding::Kind::BrokenLink:
+            return "a link whose target is gone";
+        case FolderFinding::Kind::Unexaminable:
+            break;
+    }
+    return "there, but its attributes cannot be read (taken for a folder)";
+}
+
+// "key absent", "value absent" or the type with the text the launcher would take.
+AnsiString Described(const RegistryFinding& finding)
+{
+    AnsiString text;
+    switch (finding.state) {
+        case RegistryFinding::State::KeyAbsent:
+            return AnsiString("key absent");
+        case RegistryFinding::State::KeyUnreadable:
+            FormatText(text, "key there but not readable (error %d)",
+                       static_cast<int>(finding.error));
+            return text;
+        case RegistryFinding::State::ValueAbsent:
+            return AnsiString("value absent");
+        case RegistryFinding::State::Present:
+            break;
+    }
+    if (finding.type == REG_SZ || finding.type == REG_EXPAND_SZ)
+        FormatText(text, "%s \"%s\"", RegistryTypeName(finding.type), finding.text.CStr());
+    else
+        FormatText(text, "%s, %d bytes (not text)", RegistryTypeName(finding.type),
+                   static_cast<int>(finding.size));
+    return text;
+}
+
+AnsiString DescribedProgram(const ProgramFinding& program)
+{
+    AnsiString text;
+    switch (program.state) {
+        case ProgramFinding::State::Missing:
+            FormatText(text, "%s: cannot be opened", program.path.CStr());
+            break;
+        case ProgramFinding::State::NotAProgram:
+            FormatText(text, "%s: not a Windows program", program.path.CStr());
+            break;
+        case ProgramFinding::State::OtherMachine:
+        case ProgramFinding::State::Runs:
+            FormatText(text, "%s: a Windows program for %s (machine %d), %s on this %s system",
+                       program.path.CStr(), MachineName(program.machine),
+                       static_cast<int>(program.machine),
+                       program.state == ProgramFinding::State::Runs ? "runs" : "does not run",
+                       ArchitectureName(program.nativeSystem));
+            break;
+    }
+    return text;
+}
+
+// Whether "Executavel" is only where the launcher does not look.
+bool OnlyInThirtyTwoBitView(const Findings& findings)
+{
+    return findings.executable64.state != RegistryFinding::State::Present &&
+           findings.executable32.state == RegistryFinding::State::Present;
+}
+
+// One "label: value" line, the values aligned in one column.
+void Line(AnsiString& out, const char* label, const char* value)
+{
+    static const char kColumn[] = "                         ";
+    const int padding = static_cast<int>(sizeof kColumn) - 1 - static_cast<int>(std::strlen(label));
+    const AnsiString spaces(kColumn, padding > 1 ? padding : 1);
+    AppendFormattedText(out, "%s%s%s\n", label, spaces.CStr(), value);
+}
+
+// Four lower-case hexadecimal digits.
+AnsiString Hex4(unsigned value)
+{
+    static const char kDigits[] = "0123456789abcdef";
+    const char digits[4] = {kDigits[(value >> 12) & 15], kDigits[(value >> 8) & 15],
+                            kDigits[(value >> 4) & 15], kDigits[value & 15]};
+    return AnsiString(digits, 4);
+}
+
+// JSON text in ASCII: quotes, backslashes, control and non-ASCII characters escaped.
+void AppendJsonString(AnsiString& out, const AnsiString& text)
+{
+    const UnicodeString wide = ToUnicodeString(text);
+    AppendFormattedText(out, "\"");
+    for (int i = 0; i < wide.Length(); ++i) {
+        const unsigned unit = static_cast<unsigned short>(wide[i]);
+        if (unit == '"' || unit == '\\')
+            AppendFormattedText(out, "\\%s", unit == '"' ? "\"" : "\\");
+        else if (unit < 0x20 || unit > 0x7E)
+            AppendFormattedText(out, "\\u%s", Hex4(unit).CStr());
+        else {
+            const char character = static_cast<char>(unit);
+            AppendFormattedText(out, "%s", AnsiString(&character, 1).CStr());
+        }
+    }
+    AppendFormattedText(out, "\"");
+}
+
+void JsonField(AnsiString& out, const char* name, const AnsiString& value)
+{
+    AppendFormattedText(out, "%s\"%s\":", out.Length() > 1 ? "," : "", name);
+    AppendJsonString(out, value);
+}
+
+void JsonName(AnsiString& out, const char* name)
+{
+    AppendFormattedText(out, "%s\"%s\":", out.Length() > 1 ? "," : "", name);
+}
+}  // namespace
+
+AnsiString TextReport(const Findings& findings)
+{
+    AnsiString out;
+    AppendFormattedText(out, "What KorveNembral.exe would do here (nothing was started):\n");
+    Line(out, "Working folder:", findings.workingFolder.CStr());
+    Line(out, "First argument:", findings.hasArgument ? findings.firstArgument.CStr() : "(none)");
+    Line(out, "Mode:", ModeName(findings.mode));
+    if (findings.looksAtFolder) {
+        AnsiString folder;
+        FormatText(folder, "%s: %s", findings.javaFolder.path.CStr(),
+                   FolderKindName(findings.javaFolder.kind));
+        Line(out, "Java folder:", folder.CStr());
+    }
+    if (findings.looksAtJavaHome) {
+        Line(out, "JavaHome, 64-bit view:", Described(findings.javaHome64).CStr());
+        Line(out, "JavaHome, 32-bit view:", Described(findings.javaHome32).CStr());
+    }
+    if (findings.looksAtExecutable) {
+        Line(out, "Executavel, 64-bit view:", Described(findings.executable64).CStr());
+        if (OnlyInThirtyTwoBitView(findings)) {
+            AnsiString note = Described(findings.executable32);
+            AppendFormattedText(note, ", which the launcher does not read");
+            Line(out, "Executavel, 32-bit view:", note.CStr());
+        }
+    }
+    if (findings.hasPlan) {
+        Line(out, "Command line:", findings.commandLine.CStr());
+        Line(out, "Working directory:", findings.workingDirectory.CStr());
+    } else {
+        Line(out, "Plan:", "none");
+    }
+    if (findings.programExamined) Line(out, "Program:", DescribedProgram(findings.program).CStr());
+    AnsiString verdict;
+    switch (findings.verdict) {
+        case Verdict::Start:
+            FormatText(verdict, "start: %s", findings.reason.CStr());
+            break;
+        case Verdict::Refuse:
+            if (findings.codeKnown)
+                FormatText(verdict, "refuse with code %d: %s", static_cast<int>(findings.code),
+                           findings.reason.CStr());
+            else
+                FormatText(verdict, "refuse (the code is the platform's): %s",
+                           findings.reason.CStr());
+            break;
+        case Verdict::Abnormal:
+            FormatText(verdict, "\"Abnormal program termination\": %s", findings.reason.CStr());
+            break;
+    }
+    Line(out, "Verdict:", verdict.CStr());
+    return out;
+}
+
+AnsiString JsonReport(const Findings& findings)
+{
+    AnsiString out("{");
+    JsonField(out, "workingFolder", findings.workingFolder);
+    JsonName(out, "firstArgument");
+    if (findings.hasArgument)
+        AppendJsonString(out, findings.firstArgument);
+    else
+        AppendFormattedText(out, "null");
+    JsonField(out, "mode", AnsiString(ModeName(findings.mode)));
+    if (findings.looksAtFolder)
+        JsonField(out, "javaFolder", AnsiString(FolderKindName(findings.javaFolder.kind)));
+    if (findings.looksAtJavaHome) {
+        JsonField(out, "javaHome64", Described(findings.javaHome64));
+        JsonField(out, "javaHome32", Described(findings.javaHome32));
+    }
+    if (findings.looksAtExecutable) {
+        JsonField(out, "executavel64", Described(findings.executable64));
+        JsonField(out, "executavel32", Described(findings.executable32));
+        JsonName(out, "executavelOnlyInUnreadView");
+        AppendFormattedText(out, "%s", OnlyInThirtyTwoBitView(findings) ? "true" : "false");
+    }
+    JsonField(out, "commandLine", findings.commandLine);
+    JsonField(out, "workingDirectory", findings.workingDirectory);
+    if (findings.programExamined) JsonField(out, "program", DescribedProgram(findings.program));
+    JsonField(out, "verdict", AnsiString(VerdictName(findings.verdict)));
+    JsonName(out, "code");
+    if (findings.codeKnown)
+        AppendFormattedText(out, "%d", static_cast<int>(findings.code));
+    else
+        AppendFormattedText(out, "null");
+    JsonField(out, "reason", findings.reason);
+    AppendFormattedText(out, "}\n");
+    return out;
+}
