@@ -15,7 +15,7 @@ build:
 	cmake --preset $(PRESET) >/dev/null
 	cmake --build --preset $(PRESET)
 	cmake --install build/$(PRESET) >/dev/null
-	@echo "built dist/KorveNembral.exe"
+	@echo "built dist/KorveNembral.exe and dist/KorveNembralCheck.exe"
 
 test: build
 	ctest --preset $(PRESET)

@@ -61,6 +61,11 @@ struct Findings {
     AnsiString commandLine;
     AnsiString workingDirectory;
 
+    // The value that ends the resolution abnormally: its name, type and view.
+    AnsiString abnormalValue;
+    DWORD abnormalType = REG_NONE;
+    bool abnormalIn64BitView = false;
+
     Verdict verdict = Verdict::Refuse;
     bool codeKnown = false;
     DWORD code = ERROR_SUCCESS;

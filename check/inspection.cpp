@@ -94,10 +94,12 @@ Findings Inspect(const UnicodeString& launcherLine)
 
     if (run.abnormal) {
         findings.verdict = Verdict::Abnormal;
-        const char* view = (run.lastKeyAccess & KEY_WOW64_64KEY) ? "64-bit" : "32-bit";
-        FormatText(findings.reason, "%s: \"%s\" in the %s view is %s", run.errorMessage.CStr(),
-                   ToAnsiString(run.lastValueName).CStr(), view,
-                   RegistryTypeName(run.lastValueType));
+        findings.abnormalValue = ToAnsiString(run.lastValueName);
+        findings.abnormalType = run.lastValueType;
+        findings.abnormalIn64BitView = (run.lastKeyAccess & KEY_WOW64_64KEY) != 0;
+        FormatText(findings.reason, "%s (%s in the %s view)", run.errorMessage.CStr(),
+                   RegistryTypeName(run.lastValueType),
+                   findings.abnormalIn64BitView ? "64-bit" : "32-bit");
         return findings;
     }
     findings.hasPlan = true;
@@ -108,7 +110,10 @@ Findings Inspect(const UnicodeString& launcherLine)
         findings.verdict = Verdict::Refuse;
         findings.codeKnown = true;
         findings.code = run.plan.RefusalCode;
-        FormatText(findings.reason, "no runtime is configured; the launcher shows \"%s\"",
+        const char* why = findings.mode == CheckMode::FixedInstallation
+                              ? "\"Executavel\" is absent or empty in the 64-bit view"
+                              : "no Java folder here, and no \"JavaHome\" that the launcher reads";
+        FormatText(findings.reason, "%s; the launcher shows \"%s\" and starts nothing", why,
                    run.boxText.CStr());
         return findings;
     }

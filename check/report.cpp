@@ -81,6 +81,15 @@ AnsiString Described(const RegistryFinding& finding)
     return text;
 }
 
+// Four lower-case hexadecimal digits.
+AnsiString Hex4(unsigned value)
+{
+    static const char kDigits[] = "0123456789abcdef";
+    const char digits[4] = {kDigits[(value >> 12) & 15], kDigits[(value >> 8) & 15],
+                            kDigits[(value >> 4) & 15], kDigits[value & 15]};
+    return AnsiString(digits, 4);
+}
+
 AnsiString DescribedProgram(const ProgramFinding& program)
 {
     AnsiString text;
@@ -93,9 +102,9 @@ AnsiString DescribedProgram(const ProgramFinding& program)
             break;
         case ProgramFinding::State::OtherMachine:
         case ProgramFinding::State::Runs:
-            FormatText(text, "%s: a Windows program for %s (machine %d), %s on this %s system",
+            FormatText(text, "%s: a Windows program for %s (machine 0x%s), %s on this %s system",
                        program.path.CStr(), MachineName(program.machine),
-                       static_cast<int>(program.machine),
+                       Hex4(program.machine).CStr(),
                        program.state == ProgramFinding::State::Runs ? "runs" : "does not run",
                        ArchitectureName(program.nativeSystem));
             break;
@@ -117,15 +126,6 @@ void Line(AnsiString& out, const char* label, const char* value)
     const int padding = static_cast<int>(sizeof kColumn) - 1 - static_cast<int>(std::strlen(label));
     const AnsiString spaces(kColumn, padding > 1 ? padding : 1);
     AppendFormattedText(out, "%s%s%s\n", label, spaces.CStr(), value);
-}
-
-// Four lower-case hexadecimal digits.
-AnsiString Hex4(unsigned value)
-{
-    static const char kDigits[] = "0123456789abcdef";
-    const char digits[4] = {kDigits[(value >> 12) & 15], kDigits[(value >> 8) & 15],
-                            kDigits[(value >> 4) & 15], kDigits[value & 15]};
-    return AnsiString(digits, 4);
 }
 
 // JSON text in ASCII: quotes, backslashes, control and non-ASCII characters escaped.
@@ -237,6 +237,12 @@ AnsiString JsonReport(const Findings& findings)
     JsonField(out, "commandLine", findings.commandLine);
     JsonField(out, "workingDirectory", findings.workingDirectory);
     if (findings.programExamined) JsonField(out, "program", DescribedProgram(findings.program));
+    if (findings.verdict == Verdict::Abnormal) {
+        JsonField(out, "abnormalValue", findings.abnormalValue);
+        JsonField(out, "abnormalType", AnsiString(RegistryTypeName(findings.abnormalType)));
+        JsonField(out, "abnormalView",
+                  AnsiString(findings.abnormalIn64BitView ? "64-bit" : "32-bit"));
+    }
     JsonField(out, "verdict", AnsiString(VerdictName(findings.verdict)));
     JsonName(out, "code");
     if (findings.codeKnown)

@@ -195,6 +195,11 @@ TEST_P(CheckPrediction, ReportsWhatTheLauncherThenDoes)
         EXPECT_FALSE(child.present);
         ExpectAbnormalTermination(outcome, L"KorveNembral.exe");
         EXPECT_EQ(L"", commandLine);
+        EXPECT_EQ(ToUtf8(row.value), ToUtf8(JsonValue(json, "abnormalValue")));
+        EXPECT_EQ(row.type == REG_DWORD ? L"REG_DWORD" : L"REG_MULTI_SZ",
+                  JsonValue(json, "abnormalType"));
+        EXPECT_EQ(row.view == KEY_WOW64_64KEY ? L"64-bit" : L"32-bit",
+                  JsonValue(json, "abnormalView"));
     }
 }
 
@@ -211,8 +216,9 @@ const CheckRow kChecks[] = {
      "installed-runtime", "refuse", 2, false},
     {"SixtyFourBitKeyWithoutJavaHome", L"", false, kJavaRuntimeKey, KEY_WOW64_64KEY, nullptr, 0,
      nullptr, false, false, "installed-runtime", "refuse", 2, false},
-    {"JavaHomeOfTheWrongType", L"", false, kJavaRuntimeKey, KEY_WOW64_64KEY, kJavaHomeValue,
-     REG_DWORD, nullptr, false, false, "installed-runtime", "abnormal", kNoCode, false},
+    {"JavaHomeOfTheWrongTypeInTheThirtyTwoBitView", L"", false, kJavaRuntimeKey, KEY_WOW64_32KEY,
+     kJavaHomeValue, REG_MULTI_SZ, L"jre", false, false, "installed-runtime", "abnormal", kNoCode,
+     true},
     {"FixedInstallation", L" OLM", false, kProductKey, KEY_WOW64_64KEY, kExecutableValue, REG_SZ,
      kInstalledJava, true, true, "fixed-installation", "start", kNoCode, false},
     {"FixedInstallationWithoutExecutavel", L" olm", false, kProductKey, KEY_WOW64_64KEY, nullptr, 0,
