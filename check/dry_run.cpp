@@ -1,12 +1,9 @@
 #include "check/dry_run.h"
 
-#include <utility>
-
 #include "launcher/child_launch.h"
 #include "platform/arguments.h"
 #include "platform/registry.h"
 #include "platform/windows_api.h"
-#include "text/conversion.h"
 
 namespace {
 // Answers what would change the process or the screen, records what the

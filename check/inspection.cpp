@@ -1,7 +1,5 @@
 #include "check/inspection.h"
 
-#include <utility>
-
 #include "check/dry_run.h"
 #include "check/folder_finding.h"
 #include "check/program_finding.h"

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <exception>
 
 #include "check/check_command_line.h"
 #include "check/inspection.h"
