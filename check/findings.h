@@ -35,6 +35,8 @@ struct FolderFinding {
 struct ProgramFinding {
     enum class State { Missing, NotAProgram, OtherMachine, Runs };
     AnsiString path;
+    // A name without a folder, which the start also looks for elsewhere.
+    bool bareName = false;
     State state = State::Missing;
     unsigned machine = 0;       // the file's machine type
     unsigned nativeSystem = 0;  // PROCESSOR_ARCHITECTURE_* of this system

@@ -47,7 +47,11 @@ void JudgeStart(Findings& findings)
     findings.program = ExamineProgram(findings.commandLine, findings.workingDirectory);
     switch (findings.program.state) {
         case ProgramFinding::State::Missing:
-            Refuse(findings, "the program file cannot be opened");
+            Refuse(findings, findings.program.bareName
+                                 ? "the program is not in the working directory (a name without "
+                                   "a folder: the start also searches the launcher's folder, the "
+                                   "system folders and PATH, which the check does not)"
+                                 : "the program file cannot be opened");
             return;
         case ProgramFinding::State::NotAProgram:
             Refuse(findings, "the program file is not a Windows program");

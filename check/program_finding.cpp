@@ -104,8 +104,14 @@ ProgramFinding ExamineProgram(const AnsiString& commandLine, const AnsiString& w
 {
     using State = ProgramFinding::State;
     ProgramFinding finding;
-    finding.path = AsStarted(FirstItem(commandLine), workingDirectory);
+    const AnsiString program = FirstItem(commandLine);
+    finding.bareName = std::strpbrk(program.CStr(), "\\/:") == nullptr;
+    finding.path = AsStarted(program, workingDirectory);
     finding.nativeSystem = NativeArchitecture();
+    // The start adds ".exe" to a name that has no extension.
+    const char* name = std::strrchr(finding.path.CStr(), '\\');
+    if (!std::strchr(name ? name : finding.path.CStr(), '.'))
+        AppendFormattedText(finding.path, ".exe");
     ReadOnlyFile file(finding.path.CStr());
     if (!file.IsOpen()) return finding;
     finding.state = State::NotAProgram;

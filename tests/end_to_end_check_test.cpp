@@ -100,6 +100,9 @@ struct CheckRow {
     const char* verdict;
     int code;
     bool needsTwoViews;
+    // One more fact the report must state, when given.
+    const char* factKey = nullptr;
+    const wchar_t* factValue = nullptr;
 };
 
 void PrintTo(const CheckRow& row, std::ostream* out) { *out << row.scenario; }
@@ -169,6 +172,9 @@ TEST_P(CheckPrediction, ReportsWhatTheLauncherThenDoes)
     const std::wstring code = JsonValue(json, "code");
     EXPECT_EQ(row.code == kNoCode ? L"null" : std::to_wstring(row.code), code) << json;
     EXPECT_EQ(std::string(row.verdict) == "start" ? 0u : 1u, status);
+    if (row.factKey) {
+        EXPECT_EQ(ToUtf8(row.factValue), ToUtf8(JsonValue(json, row.factKey))) << json;
+    }
     const std::wstring commandLine = JsonValue(json, "commandLine");
     const std::wstring directory = JsonValue(json, "workingDirectory");
 
@@ -205,7 +211,7 @@ TEST_P(CheckPrediction, ReportsWhatTheLauncherThenDoes)
 
 const CheckRow kChecks[] = {
     {"JavaFolder", L"", true, nullptr, 0, nullptr, 0, nullptr, false, false, "local-runtime",
-     "start", kNoCode, false},
+     "start", kNoCode, false, "kind", L"folder"},
     {"JavaHomeInTheSixtyFourBitView", L"", false, kJavaRuntimeKey, KEY_WOW64_64KEY, kJavaHomeValue,
      REG_SZ, L"jre64", true, false, "installed-runtime", "start", kNoCode, false},
     {"JavaHomeOnlyInTheThirtyTwoBitView", L"", false, kJavaRuntimeKey, KEY_WOW64_32KEY,
@@ -213,7 +219,7 @@ const CheckRow kChecks[] = {
     {"JavaHomeNamingNoRuntime", L"", false, kJavaRuntimeKey, KEY_WOW64_64KEY, kJavaHomeValue,
      REG_SZ, L"missing", false, false, "installed-runtime", "refuse", kNoCode, false},
     {"NoRuntimeConfigured", L"", false, nullptr, 0, nullptr, 0, nullptr, false, false,
-     "installed-runtime", "refuse", 2, false},
+     "installed-runtime", "refuse", 2, false, "kind", L"absent"},
     {"SixtyFourBitKeyWithoutJavaHome", L"", false, kJavaRuntimeKey, KEY_WOW64_64KEY, nullptr, 0,
      nullptr, false, false, "installed-runtime", "refuse", 2, false},
     {"JavaHomeOfTheWrongTypeInTheThirtyTwoBitView", L"", false, kJavaRuntimeKey, KEY_WOW64_32KEY,
@@ -224,7 +230,8 @@ const CheckRow kChecks[] = {
     {"FixedInstallationWithoutExecutavel", L" olm", false, kProductKey, KEY_WOW64_64KEY, nullptr, 0,
      nullptr, false, true, "fixed-installation", "refuse", 2, false},
     {"ExecutavelOnlyInTheThirtyTwoBitView", L" OLM", false, kProductKey, KEY_WOW64_32KEY,
-     kExecutableValue, REG_SZ, kInstalledJava, true, true, "fixed-installation", "refuse", 2, true},
+     kExecutableValue, REG_SZ, kInstalledJava, true, true, "fixed-installation", "refuse", 2, true,
+     "executavelOnlyInUnreadView", L"true"},
     {"ExecutavelOfTheWrongType", L" OLM", false, kProductKey, KEY_WOW64_64KEY, kExecutableValue,
      REG_DWORD, nullptr, false, true, "fixed-installation", "abnormal", kNoCode, false},
     {"OtherFirstArgument", L" OLMX", true, nullptr, 0, nullptr, 0, nullptr, false, false,
