@@ -5,6 +5,7 @@
 #include "check/program_finding.h"
 #include "check/registry_finding.h"
 #include "platform/arguments.h"
+#include "platform/thread_error_mode.h"
 #include "text/conversion.h"
 #include "text/format.h"
 
@@ -70,6 +71,9 @@ void JudgeStart(Findings& findings)
 Findings Inspect(const UnicodeString& launcherLine)
 {
     const DryRun run = RunLauncherDry(launcherLine);
+    // A drive without a medium (D: on a machine without the installation)
+    // fails the looks below instead of asking the administrator.
+    const ThreadErrorModeScope failCriticalErrors;
     Findings findings;
     findings.workingFolder = ToAnsiString(run.workingFolder);
     findings.hasArgument = run.hasArgument;
