@@ -15,7 +15,7 @@ build:
 	cmake --preset $(PRESET) >/dev/null
 	cmake --build --preset $(PRESET)
 	cmake --install build/$(PRESET) >/dev/null
-	@echo "built dist/KorveNembral.exe"
+	@echo "built dist/KorveNembral.exe and dist/KorveNembralCheck.exe"
 
 # Signs copies of the executables when SIGN_PKCS12 names a certificate (see
 # scripts/release), and writes dist/SHA256SUMS in any case.

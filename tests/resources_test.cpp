@@ -602,4 +602,25 @@ TEST(VersionInfo, ReadsBackThroughTheVersionLibrary)
     EXPECT_EQ(1252, translation[1]);
 }
 
+// The check carries a record of its own: the same version, its own description.
+TEST(VersionInfo, CheckHasARecordOfItsOwn)
+{
+    const std::wstring path = WindowsPath(CHECK_EXE_WINPATH);
+    DWORD unused = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &unused);
+    ASSERT_GT(size, 0u) << "error " << ::GetLastError();
+    std::vector<BYTE> data(size);
+    ASSERT_TRUE(::GetFileVersionInfoW(path.c_str(), 0, size, data.data()));
+
+    void* value = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(::VerQueryValueW(data.data(), L"\\", &value, &length));
+    ASSERT_EQ(sizeof(VS_FIXEDFILEINFO), length);
+    ExpectFixedInfo(*static_cast<const VS_FIXEDFILEINFO*>(value));
+    ASSERT_TRUE(::VerQueryValueW(data.data(), L"\\StringFileInfo\\040904E4\\FileDescription",
+                                 &value, &length));
+    EXPECT_EQ(L"Dovoraz-KORVE-NEMBRAL setup check",
+              std::wstring(static_cast<const wchar_t*>(value)));
+}
+
 }  // namespace

@@ -284,6 +284,16 @@ LauncherRun::LauncherRun(const LauncherStart& start) : start_(start)
         startup.dwFlags = STARTF_USESHOWWINDOW;
         startup.wShowWindow = start_.showWindow;
     }
+    HANDLE output = nullptr;
+    if (!start_.outputPath.empty()) {
+        SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+        output = ::CreateFileW(start_.outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                               &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (output == INVALID_HANDLE_VALUE) output = nullptr;
+        startup.dwFlags |= STARTF_USESTDHANDLES;
+        startup.hStdOutput = output;
+        startup.hStdError = output;
+    }
     PROCESS_INFORMATION process = {};
     std::wstring commandLine = start_.commandLine;
     commandLine.push_back(L'\0');
@@ -291,10 +301,11 @@ LauncherRun::LauncherRun(const LauncherStart& start) : start_(start)
     startedMs_ = ::GetTickCount64();
     outcome_.started =
         ::CreateProcessW(
-            start_.executable.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
-            CREATE_UNICODE_ENVIRONMENT, &environment[0],
+            start_.executable.c_str(), &commandLine[0], nullptr, nullptr, output != nullptr,
+            CREATE_UNICODE_ENVIRONMENT | (output ? CREATE_NO_WINDOW : 0), &environment[0],
             start_.currentDirectory.empty() ? nullptr : start_.currentDirectory.c_str(), &startup,
             &process) != 0;
+    if (output) ::CloseHandle(output);
     if (!outcome_.started) {
         outcome_.startError = ::GetLastError();
         ended_ = true;

@@ -22,6 +22,9 @@ struct LauncherStart {
     std::wstring currentDirectory;
     // Added to the caller's own environment, replacing variables of the same name.
     std::vector<EnvironmentSetting> environment;
+    // When set, the program's standard output and error go to this new file,
+    // and a console program gets no console window of its own.
+    std::wstring outputPath;
     // When set, the start record carries STARTF_USESHOWWINDOW with `showWindow`.
     bool useShowWindow = false;
     WORD showWindow = SW_SHOWNORMAL;

@@ -1,0 +1,78 @@
+// What the check found out about a launcher start in this folder.
+#pragma once
+
+#include <windows.h>
+
+#include "text/ansi_string.h"
+
+// The launcher's modes, as its first argument and its folder select them.
+enum class CheckMode { LocalRuntime, InstalledRuntime, FixedInstallation, EmptyPlan };
+
+// What the launcher would do: start a program, show the failure report, or
+// end with "Abnormal program termination".
+enum class Verdict { Start, Refuse, Abnormal };
+
+// One registry value in one view, as the launcher's accessor would find it.
+struct RegistryFinding {
+    enum class State { KeyAbsent, KeyUnreadable, ValueAbsent, Present };
+    State state = State::KeyAbsent;
+    LONG error = ERROR_SUCCESS;  // why an existing key did not open
+    DWORD type = REG_NONE;
+    DWORD size = 0;
+    // The text the launcher would take, for REG_SZ and REG_EXPAND_SZ.
+    AnsiString text;
+};
+
+// The folder `Java` in the working folder.
+struct FolderFinding {
+    enum class Kind { Absent, Folder, File, LinkToFolder, LinkToFile, BrokenLink, Unexaminable };
+    AnsiString path;
+    Kind kind = Kind::Absent;
+    DWORD error = ERROR_SUCCESS;  // why its attributes could not be read
+};
+
+// The program the plan's command line names.
+struct ProgramFinding {
+    enum class State { Missing, NotAProgram, OtherMachine, Runs };
+    AnsiString path;
+    // A name without a folder, which the start also looks for elsewhere.
+    bool bareName = false;
+    State state = State::Missing;
+    unsigned machine = 0;       // the file's machine type
+    unsigned nativeSystem = 0;  // PROCESSOR_ARCHITECTURE_* of this system
+};
+
+struct Findings {
+    AnsiString workingFolder;
+    bool hasArgument = false;
+    AnsiString firstArgument;
+    CheckMode mode = CheckMode::EmptyPlan;
+
+    // What the mode looked at; each only when the launcher's mode consults it.
+    bool looksAtFolder = false;
+    FolderFinding javaFolder;
+    bool looksAtJavaHome = false;
+    RegistryFinding javaHome64;
+    RegistryFinding javaHome32;
+    bool looksAtExecutable = false;
+    RegistryFinding executable64;
+    RegistryFinding executable32;
+
+    // The plan, from the launcher's own resolution; absent after a registry error.
+    bool hasPlan = false;
+    AnsiString commandLine;
+    AnsiString workingDirectory;
+
+    // The value that ends the resolution abnormally: its name, type and view.
+    AnsiString abnormalValue;
+    DWORD abnormalType = REG_NONE;
+    bool abnormalIn64BitView = false;
+
+    Verdict verdict = Verdict::Refuse;
+    bool codeKnown = false;
+    DWORD code = ERROR_SUCCESS;
+    // Why, in one sentence.
+    AnsiString reason;
+    bool programExamined = false;
+    ProgramFinding program;
+};

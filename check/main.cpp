@@ -1,0 +1,49 @@
+// KorveNembralCheck: tells an administrator what the launcher would do in
+// this folder with these arguments, and why, without starting anything.
+//
+//   KorveNembralCheck.exe [--json] [the launcher's arguments]
+//
+// Exit status: 0 when the launcher would start an existing program, 1 when it
+// would refuse the start or end abnormally, 2 for a usage error.
+#include <windows.h>
+
+#include <cstdio>
+#include <exception>
+
+#include "check/check_command_line.h"
+#include "check/inspection.h"
+#include "check/report.h"
+#include "launcher/entry.h"
+#include "platform/windows_api.h"
+
+namespace {
+const int kStarts = 0;
+const int kDoesNotStart = 1;
+const int kUsageError = 2;
+
+const char kUsage[] =
+    "usage: KorveNembralCheck.exe [--json] [the launcher's arguments]\n"
+    "Run it in the folder the launcher is started from; it starts nothing.\n";
+}  // namespace
+
+int main()
+{
+    // Administrators run it on shared machines: the launcher's own hardening.
+    Windows().HeapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0);
+    RestrictDllSearchToSystem32();
+    try {
+        const CheckCommandLine options = ReadCheckCommandLine();
+        if (options.usageError) {
+            std::fputs(kUsage, stderr);
+            return kUsageError;
+        }
+        const Findings findings = Inspect(options.launcherLine);
+        const AnsiString report = options.json ? JsonReport(findings) : TextReport(findings);
+        std::fwrite(report.CStr(), 1, static_cast<std::size_t>(report.Length()), stdout);
+        std::fflush(stdout);
+        return findings.verdict == Verdict::Start ? kStarts : kDoesNotStart;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "KorveNembralCheck: %s\n", error.what());
+        return kDoesNotStart;
+    }
+}
