@@ -573,20 +573,29 @@ TEST_F(VersionRecord, RawRecordHasExactlyItsBlocksInOrder)
     EXPECT_EQ(std::string("\x09\x04\xE4\x04", 4), translation.value);
 }
 
-TEST(VersionInfo, ReadsBackThroughTheVersionLibrary)
+// Reads the executable's version record through the version library and
+// checks its fixed part; a failure is reported to the running test.
+void ReadVersionRecord(const std::wstring& path, std::vector<BYTE>& data)
 {
-    const std::wstring path = LauncherPath();
     DWORD unused = 0;
     const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &unused);
     ASSERT_GT(size, 0u) << "error " << ::GetLastError();
-    std::vector<BYTE> data(size);
+    data.resize(size);
     ASSERT_TRUE(::GetFileVersionInfoW(path.c_str(), 0, size, data.data()));
-
     void* value = nullptr;
     UINT length = 0;
     ASSERT_TRUE(::VerQueryValueW(data.data(), L"\\", &value, &length));
     ASSERT_EQ(sizeof(VS_FIXEDFILEINFO), length);
     ExpectFixedInfo(*static_cast<const VS_FIXEDFILEINFO*>(value));
+}
+
+TEST(VersionInfo, ReadsBackThroughTheVersionLibrary)
+{
+    std::vector<BYTE> data;
+    ASSERT_NO_FATAL_FAILURE(ReadVersionRecord(LauncherPath(), data));
+
+    void* value = nullptr;
+    UINT length = 0;
 
     for (const auto& entry : kStrings) {
         const std::wstring query = L"\\StringFileInfo\\040904E4\\" + entry.first;
@@ -605,18 +614,11 @@ TEST(VersionInfo, ReadsBackThroughTheVersionLibrary)
 // The check carries a record of its own: the same version, its own description.
 TEST(VersionInfo, CheckHasARecordOfItsOwn)
 {
-    const std::wstring path = WindowsPath(CHECK_EXE_WINPATH);
-    DWORD unused = 0;
-    const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &unused);
-    ASSERT_GT(size, 0u) << "error " << ::GetLastError();
-    std::vector<BYTE> data(size);
-    ASSERT_TRUE(::GetFileVersionInfoW(path.c_str(), 0, size, data.data()));
+    std::vector<BYTE> data;
+    ASSERT_NO_FATAL_FAILURE(ReadVersionRecord(WindowsPath(CHECK_EXE_WINPATH), data));
 
     void* value = nullptr;
     UINT length = 0;
-    ASSERT_TRUE(::VerQueryValueW(data.data(), L"\\", &value, &length));
-    ASSERT_EQ(sizeof(VS_FIXEDFILEINFO), length);
-    ExpectFixedInfo(*static_cast<const VS_FIXEDFILEINFO*>(value));
     ASSERT_TRUE(::VerQueryValueW(data.data(), L"\\StringFileInfo\\040904E4\\FileDescription",
                                  &value, &length));
     EXPECT_EQ(L"Dovoraz-KORVE-NEMBRAL setup check",
