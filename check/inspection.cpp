@@ -52,7 +52,7 @@ void JudgeStart(Findings& findings)
                                  ? "the program is not in the working directory (a name without "
                                    "a folder: the start also searches the launcher's folder, the "
                                    "system folders and PATH, which the check does not)"
-                                 : "the program file cannot be opened");
+                                 : "the program file is not there, or cannot be read");
             return;
         case ProgramFinding::State::NotAProgram:
             Refuse(findings, "the program file is not a Windows program");

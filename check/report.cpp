@@ -95,7 +95,7 @@ AnsiString DescribedProgram(const ProgramFinding& program)
     AnsiString text;
     switch (program.state) {
         case ProgramFinding::State::Missing:
-            FormatText(text, "%s: cannot be opened", program.path.CStr());
+            FormatText(text, "%s: not there, or not readable", program.path.CStr());
             break;
         case ProgramFinding::State::NotAProgram:
             FormatText(text, "%s: not a Windows program", program.path.CStr());
