@@ -17,7 +17,9 @@ namespace {
 const HANDLE kProcess = reinterpret_cast<HANDLE>(0x44);
 const HANDLE kThread = reinterpret_cast<HANDLE>(0x48);
 const HMODULE kKernel = reinterpret_cast<HMODULE>(0x4C);
-// The caller's thread mode, which must come back after the start.
+// Wine never asks for a disk, whatever the error mode, so only the seam shows
+// that critical errors fail around the start and that the caller's thread
+// mode, which must come back after it, does.
 const DWORD kCallersThreadMode = SEM_NOOPENFILEERRORBOX;
 
 std::vector<std::string>* threadModeCalls = nullptr;
