@@ -431,6 +431,39 @@ INSTANTIATE_TEST_SUITE_P(Cases, FixedInstallationWithoutExecutable,
                              return info.param.name;
                          });
 
+struct OddValueCase {
+    const char* name;
+    const wchar_t* commandLine;
+    const wchar_t* key;
+    const wchar_t* valueName;
+    const wchar_t* value;
+    const char* commandLineStart;
+};
+
+class OddValue : public LaunchPlanTest, public ::testing::WithParamInterface<OddValueCase> {};
+
+// Only an empty value is refused: an odd one is the administrator's choice.
+TEST_P(OddValue, IsStillLeftToThePlatform)
+{
+    const OddValueCase& c = GetParam();
+    windows.commandLine = c.commandLine;
+    windows.AddKey(k64, c.key).values[c.valueName] = Sz(c.value);
+
+    const LaunchPlan plan = Resolve();
+
+    EXPECT_EQ(0u, plan.RefusalCode);
+    EXPECT_EQ(0, std::string(plan.CommandLine.CStr()).rfind(c.commandLineStart, 0))
+        << plan.CommandLine.CStr();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, OddValue,
+    ::testing::Values(OddValueCase{"BareExecutavel", L"KorveNembral.exe OLM", kProductKey,
+                                   L"Executavel", L"javaw", "\"javaw\" -Xms512m"},
+                      OddValueCase{"BlankJavaHome", L"KorveNembral.exe", kJavaKey, L"JavaHome",
+                                   L" ", "\" \\bin\\Javaw.exe\" -Xms512m"}),
+    [](const ::testing::TestParamInfo<OddValueCase>& info) { return info.param.name; });
+
 class EmptyPlan : public LaunchPlanTest, public ::testing::WithParamInterface<const wchar_t*> {};
 
 TEST_P(EmptyPlan, AnyOtherFirstArgumentConsultsNothing)
