@@ -11,7 +11,7 @@
 #include <exception>
 
 #include "check/check_command_line.h"
-#include "check/inspection.h"
+#include "check/survey.h"
 #include "check/report.h"
 #include "launcher/entry.h"
 #include "platform/windows_api.h"
@@ -37,7 +37,7 @@ int main()
             std::fputs(kUsage, stderr);
             return kUsageError;
         }
-        const Findings findings = Inspect(options.launcherLine);
+        const Findings findings = Survey(options.launcherLine);
         const AnsiString report = options.json ? JsonReport(findings) : TextReport(findings);
         std::fwrite(report.CStr(), 1, static_cast<std::size_t>(report.Length()), stdout);
         std::fflush(stdout);

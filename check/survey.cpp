@@ -1,4 +1,4 @@
-#include "check/inspection.h"
+#include "check/survey.h"
 
 #include "check/dry_run.h"
 #include "check/folder_finding.h"
@@ -68,7 +68,7 @@ void JudgeStart(Findings& findings)
 }
 }  // namespace
 
-Findings Inspect(const UnicodeString& launcherLine)
+Findings Survey(const UnicodeString& launcherLine)
 {
     const DryRun run = RunLauncherDry(launcherLine);
     // A drive without a medium (D: on a machine without the installation)

@@ -8,4 +8,4 @@
 // Returns what the launcher would do here with `launcherLine` as its command
 // line, and why; starts nothing, writes nothing, changes no folder. Never
 // throws but for lack of memory.
-Findings Inspect(const UnicodeString& launcherLine);
+Findings Survey(const UnicodeString& launcherLine);
