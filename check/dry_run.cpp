@@ -85,7 +85,6 @@ DryRun RunLauncherDry(const UnicodeString& launcherLine)
         record.errorMessage = error.Message();
         return record;
     }
-    record.hasPlan = true;
     LaunchChild(record.plan);
     return record;
 }

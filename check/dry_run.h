@@ -16,8 +16,7 @@ struct DryRun {
     // Whether the plan resolution read the registry at all.
     bool readRegistry = false;
 
-    // The plan; absent when a registry error ended the resolution.
-    bool hasPlan = false;
+    // The plan; empty when a registry error ended the resolution (`abnormal`).
     LaunchPlan plan;
     // What the launch asked of the platform.
     bool startAsked = false;

@@ -58,8 +58,7 @@ struct Findings {
     RegistryFinding executable64;
     RegistryFinding executable32;
 
-    // The plan, from the launcher's own resolution; absent after a registry error.
-    bool hasPlan = false;
+    // The plan, from the launcher's own resolution; none when the verdict is abnormal.
     AnsiString commandLine;
     AnsiString workingDirectory;
 

@@ -11,8 +11,8 @@
 #include <exception>
 
 #include "check/check_command_line.h"
-#include "check/survey.h"
 #include "check/report.h"
+#include "check/survey.h"
 #include "launcher/entry.h"
 #include "platform/windows_api.h"
 

@@ -255,7 +255,7 @@ AnsiString TextReport(const Findings& findings)
             Line(out, "Executavel, 32-bit view:", note.CStr());
         }
     }
-    if (findings.hasPlan) {
+    if (findings.verdict != Verdict::Abnormal) {
         Line(out, "Command line:", findings.commandLine.CStr());
         Line(out, "Working directory:", findings.workingDirectory.CStr());
     } else {

@@ -4,19 +4,14 @@
 #include "check/folder_finding.h"
 #include "check/program_finding.h"
 #include "check/registry_finding.h"
+#include "launcher/registry_names.h"
 #include "platform/arguments.h"
 #include "platform/thread_error_mode.h"
 #include "text/conversion.h"
 #include "text/format.h"
 
 namespace {
-// The values the launcher's modes read, and the masks of its accessors.
-const char kJavaRuntimeKey[] = "Software\\JavaSoft\\Java Runtime Environment\\1.8";
-const char kJavaRuntimeValue[] = "JavaHome";
-const char kProductKey[] = "Software\\Orvantis\\KORVENembral2020_Prod\\Modulo1";
-const char kProductValue[] = "Executavel";
-const REGSAM kRead64 = KEY_READ | KEY_WOW64_64KEY;
-const REGSAM kReadDefault = KEY_READ;
+using namespace LauncherRegistry;
 
 // The registry is read in the installed-runtime and fixed-installation modes
 // only, one for each case of the first argument.
@@ -108,7 +103,6 @@ Findings Survey(const UnicodeString& launcherLine)
                    findings.abnormalIn64BitView ? "64-bit" : "32-bit");
         return findings;
     }
-    findings.hasPlan = true;
     findings.commandLine = run.plan.CommandLine;
     findings.workingDirectory = run.plan.WorkingDirectory;
     if (!run.startAsked) {

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "launcher/registry_names.h"
 #include "platform/arguments.h"
 #include "platform/registry.h"
 #include "platform/thread_error_mode.h"
@@ -20,13 +21,7 @@ const char kFixedCommandTemplate[] =
     "%s -Xms512m -Xmx1024m -jar "
     "\"D:\\aplic\\zanu2016\\tarvessa\\Producao\\KORVE-Nembral\\korve2020.jar\" --start";
 const char kFixedWorkingDirectory[] = "D:\\aplic\\TREMAL\\tarvessa\\Producao\\KORVE-Nembral";
-const char kJavaRuntimeKey[] = "Software\\JavaSoft\\Java Runtime Environment\\1.8";
-const char kJavaRuntimeValue[] = "JavaHome";
-const char kProductKey[] = "Software\\Orvantis\\KORVENembral2020_Prod\\Modulo1";
-const char kProductValue[] = "Executavel";
-
-const REGSAM kRead64 = KEY_READ | KEY_WOW64_64KEY;  // 0x20119: the 64-bit view
-const REGSAM kReadDefault = KEY_READ;               // 0x20019: the process's default view
+using namespace LauncherRegistry;
 
 // Narrow literals reach the platform and the comparison as wide text.
 UnicodeString Widened(const char* literal) { return ToUnicodeString(AnsiString(literal)); }
