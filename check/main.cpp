@@ -14,7 +14,6 @@
 #include "check/report.h"
 #include "check/survey.h"
 #include "launcher/entry.h"
-#include "platform/windows_api.h"
 
 namespace {
 const int kStarts = 0;
@@ -29,8 +28,7 @@ const char kUsage[] =
 int main()
 {
     // Administrators run it on shared machines: the launcher's own hardening.
-    Windows().HeapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0);
-    RestrictDllSearchToSystem32();
+    HardenProcess();
     try {
         const CheckCommandLine options = ReadCheckCommandLine();
         if (options.usageError) {

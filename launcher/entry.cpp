@@ -15,6 +15,17 @@ const UINT kAbnormalTerminationBox = MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SE
 const UINT kAbnormalExitStatus = 3;
 
 using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+
+void RestrictDllSearchToSystem32()
+{
+    // Looked up at run time: Windows Vista and 7 have it only with a later
+    // update, and the launcher runs there all the same without it.
+    FARPROC found = Kernel32Function("SetDefaultDllDirectories");
+    if (!found) return;
+    auto setDefaultDllDirectories =
+        reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void (*)()>(found));
+    setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
 }  // namespace
 
 const char* CaptionOfPath(const char* path, unsigned codePage)
@@ -54,27 +65,21 @@ void TerminateAbnormally()
     __builtin_unreachable();
 }
 
-void RestrictDllSearchToSystem32()
+void HardenProcess()
 {
-    // Looked up at run time: Windows Vista and 7 have it only with a later
-    // update, and the launcher runs there all the same without it.
-    FARPROC found = Kernel32Function("SetDefaultDllDirectories");
-    if (!found) return;
-    auto setDefaultDllDirectories =
-        reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void (*)()>(found));
-    setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // A subsystem-4.0 image is not ended on heap corruption unless it asks.
+    Windows().HeapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0);
+    // Before anything can load a library on demand (a message box loads
+    // theming libraries): one planted beside the program is never loaded.
+    RestrictDllSearchToSystem32();
 }
 
 // The parameters are not read: the arguments come again from the wide command
 // line, and the child is always started hidden.
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    // A subsystem-4.0 image is not ended on heap corruption unless it asks.
-    Windows().HeapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0);
+    HardenProcess();
     try {
-        // Before anything can load a library on demand (a message box loads
-        // theming libraries): one planted beside the launcher is never loaded.
-        RestrictDllSearchToSystem32();
         LaunchChild(ResolveLaunchPlan());
     } catch (...) {
         TerminateAbnormally();

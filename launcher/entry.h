@@ -11,6 +11,7 @@
 // reading past its terminator. Never throws.
 const char* CaptionOfPath(const char* path, unsigned codePage);
 
-// Restricts the process's DLL search to System32 where the platform offers
-// SetDefaultDllDirectories, and does nothing where it does not; never throws.
-void RestrictDllSearchToSystem32();
+// Turns on the process's end on heap corruption, then restricts its DLL
+// search to System32 where the platform offers SetDefaultDllDirectories; the
+// first thing a program of this project does. Never throws.
+void HardenProcess();
