@@ -11,8 +11,9 @@
 #include <exception>
 
 #include "check/check_command_line.h"
-#include "check/report.h"
+#include "check/json_report.h"
 #include "check/survey.h"
+#include "check/text_report.h"
 #include "launcher/entry.h"
 
 namespace {
