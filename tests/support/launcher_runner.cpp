@@ -334,7 +334,13 @@ void LauncherRun::Answer(HWND box)
     ::EnumChildWindows(box, CollectControl, reinterpret_cast<LPARAM>(&content));
     seen.text = content.text;
     seen.buttons = content.buttons;
+    // A box becomes visible before it has painted: under a slow emulator its
+    // icon may still be half drawn, so look again for a while.
     seen.icon = IdentifyIcon(content.iconControl);
+    for (int attempt = 0; attempt < 40 && seen.icon == BoxIcon::Unknown; ++attempt) {
+        ::Sleep(50);
+        seen.icon = IdentifyIcon(content.iconControl);
+    }
     RECT area = {};
     ::GetWindowRect(box, &area);
     Picture picture = CaptureScreen(area);
