@@ -17,9 +17,12 @@ build:
 	cmake --install build/$(PRESET) >/dev/null
 	@echo "built dist/KorveNembral.exe and dist/KorveNembralCheck.exe"
 
-# Signs copies of the executables when SIGN_PKCS12 names a certificate (see
-# scripts/release), and writes dist/SHA256SUMS in any case.
-release: build
+# Makes dist/release/: copies of the executables, signed ones in signed/ when
+# SIGN_PKCS12 names a certificate (see scripts/release), and SHA256SUMS. The
+# build runs without SIGN_PASSWORD: as a prerequisite it would hand the
+# password to every program of the build (apt-get, cmake, the compilers).
+release:
+	@(unset SIGN_PASSWORD && exec $(MAKE) --no-print-directory build)
 	@scripts/release
 
 test: build
