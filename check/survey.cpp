@@ -95,17 +95,20 @@ Findings Survey(const UnicodeString& launcherLine)
     // fails the looks below instead of asking the administrator.
     const ThreadErrorModeScope failCriticalErrors;
     Findings findings;
-    findings.workingFolder = ToAnsiString(run.workingFolder);
+    // Its name as the launcher gives it, not the code page's look-alike.
+    const bool folderNamed =
+        ToCodePagePath(run.workingFolder, findings.workingFolder) == ERROR_SUCCESS;
+    if (!folderNamed) findings.workingFolder = ToAnsiString(run.workingFolder);
     findings.hasArgument = run.hasArgument;
     findings.firstArgument = ToAnsiString(run.firstArgument);
     findings.mode = ModeOf(run);
 
     if (!run.hasArgument) {
-        // The folder as the launcher names it; it tests none where it has no name.
-        AnsiString folder;
-        findings.looksAtFolder = ToCodePagePath(run.workingFolder, folder) == ERROR_SUCCESS;
+        // The launcher tests no folder in a folder it cannot name.
+        findings.looksAtFolder = folderNamed;
+        AnsiString folder = findings.workingFolder;
         AppendFormattedText(folder, "\\Java");
-        if (findings.looksAtFolder) findings.javaFolder = ExamineFolder(folder);
+        if (folderNamed) findings.javaFolder = ExamineFolder(folder);
     }
     if (findings.mode == CheckMode::InstalledRuntime) {
         findings.looksAtJavaHome = true;

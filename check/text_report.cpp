@@ -116,8 +116,7 @@ AnsiString TextReport(const Findings& findings)
         AnsiString named;
         for (const AnsiString& shortName : findings.shortNames)
             AppendFormattedText(named, "%s%s", named.IsEmpty() ? "" : ", ", shortName.CStr());
-        AppendFormattedText(named,
-                            " (the last name of each the code page cannot write: its short name)");
+        AppendFormattedText(named, " (each ends in the short name of a name the code page lacks)");
         if (!findings.shortNames.empty()) Line(out, "Short names:", named.CStr());
     } else {
         Line(out, "Plan:", "none");

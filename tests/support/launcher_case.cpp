@@ -119,8 +119,9 @@ void ExpectNamedInCodePage(const std::wstring& path, const std::wstring& named)
     const std::vector<std::wstring> components = Components(path);
     ASSERT_EQ(components.size(), asNamed.size()) << ToUtf8(named);
     for (std::size_t i = 0; i < components.size(); ++i) {
-        if (FromAnsi(Ansi(components[i])) == components[i])
+        if (FromAnsi(Ansi(components[i])) == components[i]) {
             EXPECT_EQ(ToUtf8(components[i]), ToUtf8(asNamed[i])) << ToUtf8(named);
+        }
     }
     EXPECT_NE("", ToUtf8(LongPath(named))) << ToUtf8(named) << " is not there";
     EXPECT_EQ(ToUtf8(LongPath(path)), ToUtf8(LongPath(named)));
