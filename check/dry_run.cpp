@@ -19,6 +19,14 @@ public:
 
     BOOL SetCurrentDirectoryA(LPCSTR) override { return TRUE; }
 
+    DWORD GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD bufferLength) override
+    {
+        const DWORD length = WindowsApi::GetShortPathNameW(longPath, shortPath, bufferLength);
+        if (shortPath && length > 0 && length < bufferLength)
+            record_.shortNamePaths.push_back(UnicodeString(longPath));
+        return length;
+    }
+
     BOOL CreateProcessA(LPCSTR, LPSTR commandLine, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES,
                         BOOL, DWORD, LPVOID, LPCSTR currentDirectory, LPSTARTUPINFOA,
                         LPPROCESS_INFORMATION) override

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "launcher/launch_plan.h"
 #include "text/ansi_string.h"
 #include "text/unicode_string.h"
@@ -15,6 +17,8 @@ struct DryRun {
     UnicodeString workingFolder;
     // Whether the plan resolution read the registry at all.
     bool readRegistry = false;
+    // The paths whose last component the platform gave a short name for.
+    std::vector<UnicodeString> shortNamePaths;
 
     // The plan; empty when a registry error ended the resolution (`abnormal`).
     LaunchPlan plan;

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "text/ansi_string.h"
 
 // The launcher's modes, as its first argument and its folder select them.
@@ -61,6 +63,9 @@ struct Findings {
     // The plan, from the launcher's own resolution; none when the verdict is abnormal.
     AnsiString commandLine;
     AnsiString workingDirectory;
+    // Each path of the plan up to a name the code page cannot write, which
+    // ends in the short name the plan gives it instead.
+    std::vector<AnsiString> shortNames;
 
     // The value that ends the resolution abnormally: its name, type and view.
     AnsiString abnormalValue;

@@ -138,6 +138,14 @@ AnsiString JsonReport(const Findings& findings)
     }
     JsonField(out, "commandLine", findings.commandLine);
     JsonField(out, "workingDirectory", findings.workingDirectory);
+    if (!findings.shortNames.empty()) {
+        JsonName(out, "shortNames");
+        for (const AnsiString& shortName : findings.shortNames) {
+            AppendFormattedText(out, "%s", &shortName == &findings.shortNames[0] ? "[" : ",");
+            AppendJsonString(out, shortName);
+        }
+        AppendFormattedText(out, "]");
+    }
     if (findings.programExamined) {
         JsonName(out, "program");
         AppendFormattedText(out, "{");

@@ -1,9 +1,12 @@
 #include "check/survey.h"
 
+#include <cstring>
+
 #include "check/dry_run.h"
 #include "check/folder_finding.h"
 #include "check/program_finding.h"
 #include "check/registry_finding.h"
+#include "launcher/code_page_path.h"
 #include "launcher/registry_names.h"
 #include "platform/arguments.h"
 #include "platform/thread_error_mode.h"
@@ -26,6 +29,28 @@ void Refuse(Findings& findings, const char* reason)
 {
     findings.verdict = Verdict::Refuse;
     findings.reason = AnsiString(reason);
+}
+
+// Why the launcher refuses a plan with its own code, in the mode that refuses it.
+const char* RefusalReason(CheckMode mode, DWORD code)
+{
+    const bool fixed = mode == CheckMode::FixedInstallation;
+    if (code == ERROR_INVALID_NAME)
+        return fixed ? "\"Executavel\" holds a double quote, which no file name holds (quotes "
+                       "written around the path?)"
+                     : "\"JavaHome\" holds a double quote, which no folder name holds (quotes "
+                       "written around the path?)";
+    if (code == ERROR_NO_UNICODE_TRANSLATION) {
+        if (mode == CheckMode::LocalRuntime)
+            return "the working folder has a name that the ANSI code page cannot write, and no "
+                   "short name (short names are off on its volume)";
+        return fixed ? "\"Executavel\" has a name that the ANSI code page cannot write, and no "
+                       "short name (short names are off on its volume, or it is not there)"
+                     : "\"JavaHome\" has a name that the ANSI code page cannot write, and no "
+                       "short name (short names are off on its volume, or it is not there)";
+    }
+    return fixed ? "\"Executavel\" is absent or empty in the 64-bit view"
+                 : "no Java folder here, and no \"JavaHome\" that the launcher reads";
 }
 
 // The verdict once the launcher would ask the platform to start the plan.
@@ -70,16 +95,20 @@ Findings Survey(const UnicodeString& launcherLine)
     // fails the looks below instead of asking the administrator.
     const ThreadErrorModeScope failCriticalErrors;
     Findings findings;
-    findings.workingFolder = ToAnsiString(run.workingFolder);
+    // Its name as the launcher gives it, not the code page's look-alike.
+    const bool folderNamed =
+        ToCodePagePath(run.workingFolder, findings.workingFolder) == ERROR_SUCCESS;
+    if (!folderNamed) findings.workingFolder = ToAnsiString(run.workingFolder);
     findings.hasArgument = run.hasArgument;
     findings.firstArgument = ToAnsiString(run.firstArgument);
     findings.mode = ModeOf(run);
 
     if (!run.hasArgument) {
-        findings.looksAtFolder = true;
+        // The launcher tests no folder in a folder it cannot name.
+        findings.looksAtFolder = folderNamed;
         AnsiString folder = findings.workingFolder;
         AppendFormattedText(folder, "\\Java");
-        findings.javaFolder = ExamineFolder(folder);
+        if (folderNamed) findings.javaFolder = ExamineFolder(folder);
     }
     if (findings.mode == CheckMode::InstalledRuntime) {
         findings.looksAtJavaHome = true;
@@ -105,16 +134,21 @@ Findings Survey(const UnicodeString& launcherLine)
     }
     findings.commandLine = run.plan.CommandLine;
     findings.workingDirectory = run.plan.WorkingDirectory;
+    for (const UnicodeString& path : run.shortNamePaths) {
+        AnsiString named;
+        if (ToCodePagePath(path, named) != ERROR_SUCCESS) continue;
+        bool known = false;
+        for (const AnsiString& shortName : findings.shortNames)
+            known = known || std::strcmp(shortName.CStr(), named.CStr()) == 0;
+        if (!known) findings.shortNames.push_back(named);
+    }
     if (!run.startAsked) {
         // The launcher shows the plan's own code without asking the platform.
         findings.verdict = Verdict::Refuse;
         findings.codeKnown = true;
         findings.code = run.plan.RefusalCode;
-        const char* why = findings.mode == CheckMode::FixedInstallation
-                              ? "\"Executavel\" is absent or empty in the 64-bit view"
-                              : "no Java folder here, and no \"JavaHome\" that the launcher reads";
-        FormatText(findings.reason, "%s; the launcher shows \"%s\" and starts nothing", why,
-                   run.boxText.CStr());
+        FormatText(findings.reason, "%s; the launcher shows \"%s\" and starts nothing",
+                   RefusalReason(findings.mode, findings.code), run.boxText.CStr());
         return findings;
     }
     // What the start would have received, which is the plan itself.

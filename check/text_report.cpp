@@ -113,6 +113,11 @@ AnsiString TextReport(const Findings& findings)
     if (findings.verdict != Verdict::Abnormal) {
         Line(out, "Command line:", findings.commandLine.CStr());
         Line(out, "Working directory:", findings.workingDirectory.CStr());
+        AnsiString named;
+        for (const AnsiString& shortName : findings.shortNames)
+            AppendFormattedText(named, "%s%s", named.IsEmpty() ? "" : ", ", shortName.CStr());
+        AppendFormattedText(named, " (each ends in the short name of a name the code page lacks)");
+        if (!findings.shortNames.empty()) Line(out, "Short names:", named.CStr());
     } else {
         Line(out, "Plan:", "none");
     }

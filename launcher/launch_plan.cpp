@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "launcher/code_page_path.h"
 #include "launcher/registry_names.h"
 #include "platform/arguments.h"
 #include "platform/registry.h"
@@ -57,7 +58,7 @@ public:
 
 // The Java runtime's home folder: the 64-bit view's key when it is there, else
 // the default view's; an absent key or value gives empty text.
-AnsiString ReadJavaHome(PlanAccessors& accessors)
+UnicodeString ReadJavaHome(PlanAccessors& accessors)
 {
     const UnicodeString key = Widened(kJavaRuntimeKey);
     TRegistry* registry = nullptr;
@@ -65,11 +66,11 @@ AnsiString ReadJavaHome(PlanAccessors& accessors)
         registry = accessors.view64.get();
     else if (accessors.viewDefault->KeyExists(key))
         registry = accessors.viewDefault.get();
-    if (!registry) return AnsiString();
+    if (!registry) return UnicodeString();
     // A key that exists but does not open leaves no key current; the read
     // below then gives empty text.
     registry->OpenKey(key, false);
-    return ToAnsiString(registry->ReadString(Widened(kJavaRuntimeValue)));
+    return registry->ReadString(Widened(kJavaRuntimeValue));
 }
 
 // Whether the directory text names a folder: the local runtime. An empty drive
@@ -81,21 +82,37 @@ bool IsLocalRuntime(const AnsiString& directory)
     return IsExistingDirectory(path, true);
 }
 
-// The code a plan is refused with when the value that names its runtime is
-// empty. Such a plan would name "\bin\Javaw.exe" on the current drive, where
-// any user of a shared machine may place a program, or "" and leave the
-// choice of program to the platform's search.
-DWORD RefusalForRuntime(const AnsiString& runtime)
+// Puts the runtime's path, as the child is to be given it, into `narrow`;
+// returns the code the plan is refused with, ERROR_SUCCESS for none. An empty
+// value would name "\bin\Javaw.exe" on the current drive, where any user of a
+// shared machine may place a program, or "" and leave the choice of program to
+// the platform's search. A quote would end the quoted program name early (no
+// file name holds one), so it is refused before the name is looked up.
+DWORD RuntimePath(const UnicodeString& value, AnsiString& narrow)
 {
-    return runtime.IsEmpty() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
+    for (int i = 0; i < value.Length(); ++i)
+        if (value[i] == L'"') return ERROR_INVALID_NAME;
+    const DWORD code = ToCodePagePath(value, narrow);
+    if (code != ERROR_SUCCESS) return code;
+    return narrow.IsEmpty() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
+}
+
+// The current directory as the child is to be given it; a failure is kept in
+// `refusal` unless an earlier code is there.
+AnsiString CurrentDirectoryText(DWORD& refusal)
+{
+    AnsiString text;
+    const DWORD code = ToCodePagePath(CurrentDirectory(), text);
+    if (refusal == ERROR_SUCCESS) refusal = code;
+    return text;
 }
 }  // namespace
 
-AnsiString ReadInstalledExecutable()
+UnicodeString ReadInstalledExecutable()
 {
     std::unique_ptr<TRegistry> registry = NewMachineRegistry(kRead64);
-    if (!registry->OpenKey(Widened(kProductKey), false)) return AnsiString();
-    return ToAnsiString(registry->ReadString(Widened(kProductValue)));
+    if (!registry->OpenKey(Widened(kProductKey), false)) return UnicodeString();
+    return registry->ReadString(Widened(kProductValue));
 }
 
 LaunchPlan ResolveLaunchPlan()
@@ -108,25 +125,28 @@ LaunchPlan ResolveLaunchPlan()
 
     if (ArgumentCount() != 0) {
         if (TextEquals(UpperCaseText(ArgumentAt(1)), Widened(kKeyword))) {
-            const AnsiString executable = ReadInstalledExecutable();
-            refusal = RefusalForRuntime(executable);
+            AnsiString executable;
+            refusal = RuntimePath(ReadInstalledExecutable(), executable);
             FormatText(javaPart, kFixedJavaPartTemplate, executable.CStr());
             FormatText(commandLine, kFixedCommandTemplate, javaPart.CStr());
             directory = AnsiString(kFixedWorkingDirectory);
         }
         // Any other first argument leaves the plan empty: no other mode is tried.
     } else {
-        directory = ToAnsiString(CurrentDirectory());
-        AppendFormattedText(directory, kLocalFolderSuffix);
-        if (IsLocalRuntime(directory)) {
-            FormatText(javaPart, kJavaPartTemplate, directory.CStr());
-        } else {
-            const AnsiString javaHome = ReadJavaHome(accessors);
-            refusal = RefusalForRuntime(javaHome);
-            FormatText(javaPart, kJavaPartTemplate, javaHome.CStr());
+        // A folder without a name in the code page leaves nothing to test or start.
+        directory = CurrentDirectoryText(refusal);
+        if (refusal == ERROR_SUCCESS) {
+            AppendFormattedText(directory, kLocalFolderSuffix);
+            if (IsLocalRuntime(directory)) {
+                FormatText(javaPart, kJavaPartTemplate, directory.CStr());
+            } else {
+                AnsiString javaHome;
+                refusal = RuntimePath(ReadJavaHome(accessors), javaHome);
+                FormatText(javaPart, kJavaPartTemplate, javaHome.CStr());
+            }
+            directory = CurrentDirectoryText(refusal);
+            FormatText(commandLine, kCommandTemplate, javaPart.CStr(), directory.CStr());
         }
-        directory = ToAnsiString(CurrentDirectory());
-        FormatText(commandLine, kCommandTemplate, javaPart.CStr(), directory.CStr());
     }
 
     return LaunchPlan{std::move(commandLine), std::move(directory), refusal};

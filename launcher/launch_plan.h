@@ -4,13 +4,19 @@
 #include <windows.h>
 
 #include "text/ansi_string.h"
+#include "text/unicode_string.h"
 
 struct LaunchPlan {
     AnsiString CommandLine;
     AnsiString WorkingDirectory;
     // Non-zero when the plan must not be started: the error code the failure
-    // report shows instead. A runtime that nobody configured gives
-    // ERROR_FILE_NOT_FOUND; the command line then names no program of its own.
+    // report shows instead, the first that applies. A current directory with a
+    // component the code page cannot write and that has no short name gives
+    // ERROR_NO_UNICODE_TRANSLATION, and nothing else is consulted; then the
+    // value that names the runtime: empty (nobody configured it) gives
+    // ERROR_FILE_NOT_FOUND, holding a quote ERROR_INVALID_NAME, and a
+    // component without a short name ERROR_NO_UNICODE_TRANSLATION. The
+    // command line then names no program of its own.
     DWORD RefusalCode = ERROR_SUCCESS;
 };
 
@@ -18,6 +24,6 @@ struct LaunchPlan {
 // the registry. Lets ERegistryException through, with no plan.
 LaunchPlan ResolveLaunchPlan();
 
-// Returns "Executavel" of the product key in the 64-bit view, empty when the
-// key cannot be opened. Lets ERegistryException through.
-AnsiString ReadInstalledExecutable();
+// Returns "Executavel" of the product key in the 64-bit view as the registry
+// holds it, empty when the key cannot be opened. Lets ERegistryException through.
+UnicodeString ReadInstalledExecutable();

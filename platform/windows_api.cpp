@@ -56,6 +56,11 @@ BOOL WindowsApi::SetCurrentDirectoryA(LPCSTR pathName) { return ::SetCurrentDire
 
 DWORD WindowsApi::GetFileAttributesW(LPCWSTR fileName) { return ::GetFileAttributesW(fileName); }
 
+DWORD WindowsApi::GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD bufferLength)
+{
+    return ::GetShortPathNameW(longPath, shortPath, bufferLength);
+}
+
 HANDLE WindowsApi::CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode,
                                LPSECURITY_ATTRIBUTES securityAttributes, DWORD creationDisposition,
                                DWORD flagsAndAttributes, HANDLE templateFile)

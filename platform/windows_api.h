@@ -33,6 +33,7 @@ public:
     virtual DWORD GetCurrentDirectoryW(DWORD bufferLength, LPWSTR buffer);
     virtual BOOL SetCurrentDirectoryA(LPCSTR pathName);
     virtual DWORD GetFileAttributesW(LPCWSTR fileName);
+    virtual DWORD GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD bufferLength);
     virtual HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode,
                                LPSECURITY_ATTRIBUTES securityAttributes, DWORD creationDisposition,
                                DWORD flagsAndAttributes, HANDLE templateFile);

@@ -41,6 +41,8 @@ enum class Situation {
     SixtyFourBitRuntimeOnThirtyTwoBitWindows,
     FixedWorkingFolderMissing,
     UnknownArgument,
+    JavaHomeInQuotes,
+    JavaHomeNameWithoutShortName,
 };
 
 struct CodeRow {
@@ -123,6 +125,14 @@ TEST_P(RefusalCodes, ReportsTheCodeOfTheGuidesTable)
             LayOutFixedInstallation(false, true);
             arguments = L" OLM";
             break;
+        case Situation::JavaHomeInQuotes:
+            PlaceStandIn(Under(L"jre1.8.0_401\\bin\\Javaw.exe"));
+            SetJavaHome(L"\"" + Under(L"jre1.8.0_401") + L"\"");
+            break;
+        case Situation::JavaHomeNameWithoutShortName:
+            // Wine gives every name a short one; a folder that is not there has none.
+            SetJavaHome(Under(L"\u0395\u03bb\u03bb\u03ac\u03b4\u03b1\\jre1.8.0_401"));
+            break;
         case Situation::UnknownArgument:
             // A runtime of its own, which an argument other than "OLM" passes by.
             PlaceLocalRuntime(App());
@@ -149,6 +159,9 @@ const CodeRow kCodes[] = {
      Situation::SixtyFourBitRuntimeOnThirtyTwoBitWindows, ERROR_BAD_EXE_FORMAT},
     {"FixedWorkingFolderMissing", Situation::FixedWorkingFolderMissing, ERROR_DIRECTORY},
     {"UnknownArgument", Situation::UnknownArgument, ERROR_FILE_NOT_FOUND},
+    {"JavaHomeInQuotes", Situation::JavaHomeInQuotes, ERROR_INVALID_NAME},
+    {"JavaHomeNameWithoutShortName", Situation::JavaHomeNameWithoutShortName,
+     ERROR_NO_UNICODE_TRANSLATION},
 };
 
 INSTANTIATE_TEST_SUITE_P(, RefusalCodes, ::testing::ValuesIn(kCodes),

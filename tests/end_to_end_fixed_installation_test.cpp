@@ -91,6 +91,25 @@ const KeywordRow kKeywords[] = {
 INSTANTIATE_TEST_SUITE_P(, FixedInstallationKeyword, ::testing::ValuesIn(kKeywords),
                          [](const auto& info) { return std::string(info.param.scenario); });
 
+TEST_F(FixedInstallation, StartsAnExecutavelInAFolderTheCodePageCannotName)
+{
+    const std::wstring java = L"D:\\Java \u03a9\u03bc\u03ad\u03b3\u03b1\\bin\\javaw.exe";
+    PlaceStandIn(java);
+    TestRegistryKey product(kProductKey, KEY_WOW64_64KEY);
+    ASSERT_TRUE(product.SetString(kExecutableValue, java));
+
+    const LauncherOutcome outcome = Run(StartIn(App(), L" OLM"));
+
+    EXPECT_EQ(0u, outcome.exitCode);
+    EXPECT_TRUE(outcome.boxes.empty());
+    const ChildRecord child = Record();
+    ASSERT_TRUE(child.present);
+    const std::wstring named = QuotedUpTo(child.commandLine, L"\"");
+    ExpectNamedInCodePage(java, named);
+    EXPECT_EQ(ToUtf8(FixedCommandLine(named)), ToUtf8(child.commandLine));
+    EXPECT_EQ(ToUtf8(kFixedWorkingDirectory), ToUtf8(child.currentDirectory));
+}
+
 struct MissingRow {
     const char* scenario;
     bool productKeyInSixtyFourBitView;

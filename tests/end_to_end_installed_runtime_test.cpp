@@ -88,7 +88,9 @@ TEST_P(InstalledRuntime, StartsTheRuntimeThatTheRegistryNames)
     if (::GetFileAttributesW((home + L"\\bin\\Javaw.exe").c_str()) != INVALID_FILE_ATTRIBUTES) {
         EXPECT_TRUE(outcome.boxes.empty());
         ASSERT_TRUE(child.present);
-        EXPECT_EQ(ToUtf8(expected), ToUtf8(child.commandLine));
+        const std::wstring named = QuotedUpTo(child.commandLine, L"\\bin\\Javaw.exe\"");
+        ExpectNamedInCodePage(home, named);
+        EXPECT_EQ(ToUtf8(InstalledCommandLine(named, app)), ToUtf8(child.commandLine));
         EXPECT_EQ(ToUtf8(app), ToUtf8(child.currentDirectory));
         EXPECT_EQ(static_cast<DWORD>(SW_HIDE), child.showWindow);
     } else {
@@ -137,6 +139,12 @@ const InstalledRow kInstalled[] = {
      L"%STANDIN_PROBE%",
      false,
      REG_EXPAND_SZ},
+    {"GreekLetters",
+     {Held::Value, L"\u0395\u03bb\u03bb\u03ac\u03b4\u03b1 jre"},
+     {Held::Nothing, nullptr},
+     {L"\u0395\u03bb\u03bb\u03ac\u03b4\u03b1 jre"},
+     L"\u0395\u03bb\u03bb\u03ac\u03b4\u03b1 jre",
+     false},
     {"RuntimeThatDoesNotExist",
      {Held::Value, L"missing"},
      {Held::Nothing, nullptr},

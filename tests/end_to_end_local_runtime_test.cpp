@@ -27,10 +27,9 @@ class LocalRuntimeFolder : public LocalRuntime, public ::testing::WithParamInter
 TEST_P(LocalRuntimeFolder, StartsTheLocalRuntimeWithTheExactCommandLineInThatFolder)
 {
     const std::wstring folder = Under(GetParam().folder);
-    if (FromAnsi(Ansi(folder)) != folder)
-        GTEST_SKIP() << "the ANSI code page lacks the folder's letters";
     ASSERT_TRUE(CreateFolders(folder));
     PlaceLocalRuntime(folder);
+    ASSERT_TRUE(WriteFileBytes(folder + L"\\korve2020.jar", "PK"));
 
     const LauncherOutcome outcome = Run(StartIn(folder));
 
@@ -38,8 +37,11 @@ TEST_P(LocalRuntimeFolder, StartsTheLocalRuntimeWithTheExactCommandLineInThatFol
     EXPECT_TRUE(outcome.boxes.empty());
     const ChildRecord child = Record();
     ASSERT_TRUE(child.present);
-    EXPECT_EQ(ToUtf8(LocalCommandLine(folder)), ToUtf8(child.commandLine));
-    EXPECT_EQ(ToUtf8(folder), ToUtf8(child.currentDirectory));
+    // The folder itself where the code page writes its names, else by short names.
+    const std::wstring named = QuotedUpTo(child.commandLine, L"\\Java\\bin\\Javaw.exe\"");
+    ExpectNamedInCodePage(folder, named);
+    EXPECT_EQ(ToUtf8(LocalCommandLine(named)), ToUtf8(child.commandLine));
+    EXPECT_EQ(ToUtf8(named), ToUtf8(child.currentDirectory));
     EXPECT_EQ(ToUtf8(kProbe), ToUtf8(child.probe)) << "the caller's environment reaches the child";
 }
 
@@ -47,9 +49,48 @@ const FolderRow kFolders[] = {
     {"PlainFolder", L"app"},
     {"SpacesAndPercentSigns", L"Korve App 100% %s %d"},
     {"LettersOfTheCodePage", L"Aplica\u00e7\u00e3o Gr\u00e1fica"},
+    {"LongNameAndCyrillicLetters",
+     L"Korve application folder\\\u0422\u0435\u0441\u0442 \u041f\u0430\u043f\u043a\u0430"},
 };
 
 INSTANTIATE_TEST_SUITE_P(, LocalRuntimeFolder, ::testing::ValuesIn(kFolders),
+                         [](const auto& info) { return std::string(info.param.scenario); });
+
+struct LookAlikeRow {
+    const char* scenario;
+    bool ownRuntime;
+};
+
+void PrintTo(const LookAlikeRow& row, std::ostream* out) { *out << row.scenario; }
+
+class LookAlikeFolder : public LocalRuntime, public ::testing::WithParamInterface<LookAlikeRow> {};
+
+// Code page 1252's best fit writes U+0166 as "T": the launcher must not take
+// "Twin" beside it, where another user may have placed a runtime.
+TEST_P(LookAlikeFolder, NeverStartsTheRuntimeOfTheFolderItsNameLooksLike)
+{
+    const std::wstring folder = Under(L"\u0166win");
+    ASSERT_TRUE(CreateFolders(folder));
+    PlaceLocalRuntime(Under(L"Twin"));
+    if (GetParam().ownRuntime) PlaceLocalRuntime(folder);
+
+    const LauncherOutcome outcome = Run(StartIn(folder));
+
+    EXPECT_EQ(0u, outcome.exitCode);
+    const ChildRecord child = Record();
+    if (!GetParam().ownRuntime) {
+        EXPECT_FALSE(child.present) << ToUtf8(child.commandLine);
+        ExpectFailureReport(outcome, ERROR_FILE_NOT_FOUND);
+        return;
+    }
+    ASSERT_TRUE(child.present);
+    const std::wstring named = QuotedUpTo(child.commandLine, L"\\Java\\bin\\Javaw.exe\"");
+    EXPECT_EQ(ToUtf8(LongPath(folder)), ToUtf8(LongPath(named)));
+}
+
+const LookAlikeRow kLookAlikes[] = {{"WithoutARuntime", false}, {"WithItsOwnRuntime", true}};
+
+INSTANTIATE_TEST_SUITE_P(, LookAlikeFolder, ::testing::ValuesIn(kLookAlikes),
                          [](const auto& info) { return std::string(info.param.scenario); });
 
 struct ShowRow {

@@ -12,6 +12,7 @@
 
 #include "platform/registry.h"
 #include "platform/windows_api.h"
+#include "text/code_page.h"
 
 namespace {
 
@@ -50,11 +51,13 @@ public:
 
     std::wstring commandLine = L"KorveNembral.exe";
     std::wstring currentDirectory = L"E:\\Apps\\Client";
-    std::map<std::wstring, DWORD> attributes;  // path -> attributes; others are missing
-    std::map<std::wstring, Key> keys[2];       // lower-cased path -> key, per view
+    std::map<std::wstring, DWORD> attributes;         // path -> attributes; others are missing
+    std::map<std::wstring, Key> keys[2];              // lower-cased path -> key, per view
+    std::map<std::wstring, std::wstring> shortPaths;  // path -> its short form
 
     std::vector<std::wstring> attributePaths;
     std::vector<std::wstring> openedPaths;
+    std::vector<std::wstring> shortPathQuestions;
     int currentDirectoryCalls = 0;
     std::vector<std::string> registryCalls;
     std::map<HKEY, std::pair<View, std::wstring>> openKeys;
@@ -79,6 +82,21 @@ public:
         return INVALID_FILE_ATTRIBUTES;
     }
     DWORD GetLastError() override { return lastError_; }
+    // Answers as the platform does; a path that is not here is not there.
+    DWORD GetShortPathNameW(LPCWSTR path, LPWSTR buffer, DWORD size) override
+    {
+        shortPathQuestions.push_back(path);
+        auto found = shortPaths.find(path);
+        if (found == shortPaths.end()) {
+            lastError_ = ERROR_FILE_NOT_FOUND;
+            return 0;
+        }
+        const std::wstring& answer = found->second;
+        if (answer.size() + 1 > size) return answer.size() + 1;
+        std::copy(answer.begin(), answer.end(), buffer);
+        buffer[answer.size()] = 0;
+        return answer.size();
+    }
     // Every link's target is gone: following one fails.
     HANDLE CreateFileW(LPCWSTR path, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD,
                        HANDLE) override
@@ -181,6 +199,8 @@ TEST_F(LaunchPlanTest, LocalRuntimeUsesTheJavaFolderAndLeavesTheRegistryAlone)
     EXPECT_EQ(2, windows.currentDirectoryCalls);
     EXPECT_TRUE(windows.registryCalls.empty());
     EXPECT_EQ(0u, plan.RefusalCode);
+    // A name the code page writes costs no look-up.
+    EXPECT_TRUE(windows.shortPathQuestions.empty());
 }
 
 TEST_F(LaunchPlanTest, DriveRootKeepsItsDoubledSeparator)
@@ -487,6 +507,135 @@ INSTANTIATE_TEST_SUITE_P(Arguments, EmptyPlan,
                          ::testing::Values(L"KorveNembral.exe OLMX", L"KorveNembral.exe -OLM",
                                            L"KorveNembral.exe /OLM", L"KorveNembral.exe \" OLM\"",
                                            L"KorveNembral.exe OL"));
+
+// Names the code page cannot write: U+0166 and U+03A9 are not in code page 1252,
+// whose best fit writes them "T" and "O".
+struct OutsideCase {
+    const char* name;
+    const wchar_t* commandLine;
+    const wchar_t* currentDirectory;
+    const wchar_t* value;  // "JavaHome", or "Executavel" after "OLM"; none when null
+    std::map<std::wstring, std::wstring> shortPaths;
+    const wchar_t* javaFolder;  // a folder the directory test finds; none when null
+    DWORD refusal;
+    const char* commandLineStart;
+    const char* workingDirectory;
+    bool asksShortNames;
+};
+
+class NameOutsideTheCodePage : public LaunchPlanTest,
+                               public ::testing::WithParamInterface<OutsideCase> {};
+
+TEST_P(NameOutsideTheCodePage, IsGivenByItsShortNameOrRefused)
+{
+    if (AnsiCodePage() != 1252) GTEST_SKIP() << "the rows are for code page 1252";
+    const OutsideCase& c = GetParam();
+    windows.commandLine = c.commandLine;
+    windows.currentDirectory = c.currentDirectory;
+    windows.shortPaths = c.shortPaths;
+    if (c.javaFolder) windows.attributes[c.javaFolder] = FILE_ATTRIBUTE_DIRECTORY;
+    if (c.value) {
+        const bool fixed = windows.commandLine.find(L" OLM") != std::wstring::npos;
+        windows.AddKey(k64, fixed ? kProductKey : kJavaKey)
+            .values[fixed ? L"Executavel" : L"JavaHome"] = Sz(c.value);
+    }
+
+    const LaunchPlan plan = Resolve();
+
+    EXPECT_EQ(c.refusal, plan.RefusalCode);
+    EXPECT_EQ(0, std::string(plan.CommandLine.CStr()).rfind(c.commandLineStart, 0))
+        << plan.CommandLine.CStr();
+    EXPECT_STREQ(c.workingDirectory, plan.WorkingDirectory.CStr());
+    EXPECT_EQ(c.asksShortNames, !windows.shortPathQuestions.empty());
+    // A folder without a name leaves no folder to test and no runtime to read.
+    if (*c.workingDirectory == 0) {
+        EXPECT_TRUE(windows.attributePaths.empty());
+        EXPECT_TRUE(windows.registryCalls.empty());
+    }
+}
+
+const wchar_t kTwin[] = L"E:\\Apps\\\u0166win";
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, NameOutsideTheCodePage,
+    ::testing::Values(
+        // The platform names every component short; only the one the code
+        // page cannot write is taken, and the folder test uses that form.
+        OutsideCase{"CurrentDirectory",
+                    L"KorveNembral.exe",
+                    kTwin,
+                    nullptr,
+                    {{kTwin, L"E:\\APPS\\_WIN~1"}},
+                    L"E:\\Apps\\_WIN~1\\Java",
+                    0,
+                    "\"E:\\Apps\\_WIN~1\\Java\\bin\\Javaw.exe\" -Xms512m -Xmx1024m -jar "
+                    "\"E:\\Apps\\_WIN~1\\korve2020.jar\" --start",
+                    "E:\\Apps\\_WIN~1",
+                    true},
+        OutsideCase{"NetworkShareKeepsItsPrefix",
+                    L"KorveNembral.exe",
+                    L"\\\\srv\\share\\\u0166a\\\u03a9b",
+                    nullptr,
+                    {{L"\\\\srv\\share\\\u0166a", L"\\\\srv\\share\\_A~1"},
+                     {L"\\\\srv\\share\\\u0166a\\\u03a9b", L"\\\\srv\\share\\_A~1\\_B~1"}},
+                    L"\\\\srv\\share\\_A~1\\_B~1\\Java",
+                    0,
+                    "\"\\\\srv\\share\\_A~1\\_B~1\\Java\\bin\\Javaw.exe\"",
+                    "\\\\srv\\share\\_A~1\\_B~1",
+                    true},
+        // Where short names are off, the platform gives the long name back.
+        OutsideCase{"CurrentDirectoryWithoutShortName",
+                    L"KorveNembral.exe",
+                    kTwin,
+                    L"C:\\Java64",
+                    {{kTwin, kTwin}},
+                    L"E:\\Apps\\Twin\\Java",
+                    ERROR_NO_UNICODE_TRANSLATION,
+                    "",
+                    "",
+                    true},
+        OutsideCase{"JavaHomeWithoutShortName",
+                    L"KorveNembral.exe",
+                    L"E:\\Apps\\Client",
+                    L"C:\\\u03a9jre",
+                    {},
+                    nullptr,
+                    ERROR_NO_UNICODE_TRANSLATION,
+                    "\"\\bin\\Javaw.exe\" -Xms512m -Xmx1024m -jar",
+                    "E:\\Apps\\Client",
+                    true},
+        OutsideCase{"ExecutavelWithoutShortName",
+                    L"KorveNembral.exe OLM",
+                    L"E:\\Apps\\Client",
+                    L"C:\\\u03a9jre\\bin\\javaw.exe",
+                    {},
+                    nullptr,
+                    ERROR_NO_UNICODE_TRANSLATION,
+                    "\"\" -Xms512m",
+                    "D:\\aplic\\TREMAL\\tarvessa\\Producao\\KORVE-Nembral",
+                    true},
+        // A quote is refused before any name is looked up.
+        OutsideCase{"QuotedJavaHome",
+                    L"KorveNembral.exe",
+                    L"E:\\Apps\\Client",
+                    L"\"C:\\Program Files\\\u03a9jre\"",
+                    {{L"\"C:\\Program Files\\\u03a9jre\"", L"C:\\PROGRA~1\\_JRE~1"}},
+                    nullptr,
+                    ERROR_INVALID_NAME,
+                    "\"\\bin\\Javaw.exe\" -Xms512m -Xmx1024m -jar",
+                    "E:\\Apps\\Client",
+                    false},
+        OutsideCase{"QuotedExecutavel",
+                    L"KorveNembral.exe OLM",
+                    L"E:\\Apps\\Client",
+                    L"\"C:\\Java\\bin\\javaw.exe\"",
+                    {},
+                    nullptr,
+                    ERROR_INVALID_NAME,
+                    "\"\" -Xms512m",
+                    "D:\\aplic\\TREMAL\\tarvessa\\Producao\\KORVE-Nembral",
+                    false}),
+    [](const ::testing::TestParamInfo<OutsideCase>& info) { return info.param.name; });
 
 struct WrongTypeCase {
     const char* name;

@@ -79,6 +79,54 @@ std::string Ansi(const std::wstring& text) { return ToCodePage(CP_ACP, text); }
 
 std::wstring FromAnsi(const std::string& text) { return FromCodePage(CP_ACP, text); }
 
+std::wstring LongPath(const std::wstring& path)
+{
+    const DWORD size = ::GetLongPathNameW(path.c_str(), nullptr, 0);
+    if (size == 0) return {};
+    std::wstring text(size, L'\0');
+    const DWORD length = ::GetLongPathNameW(path.c_str(), &text[0], size);
+    if (length == 0 || length >= size) return {};
+    text.resize(length);
+    return text;
+}
+
+std::wstring QuotedUpTo(const std::wstring& commandLine, const std::wstring& end)
+{
+    const std::size_t start = commandLine.find(L'"');
+    if (start == std::wstring::npos) return {};
+    const std::size_t stop = commandLine.find(end, start + 1);
+    if (stop == std::wstring::npos) return {};
+    return commandLine.substr(start + 1, stop - start - 1);
+}
+
+namespace {
+std::vector<std::wstring> Components(const std::wstring& path)
+{
+    std::vector<std::wstring> components(1);
+    for (wchar_t unit : path) {
+        if (unit == L'\\')
+            components.emplace_back();
+        else
+            components.back() += unit;
+    }
+    return components;
+}
+}  // namespace
+
+void ExpectNamedInCodePage(const std::wstring& path, const std::wstring& named)
+{
+    const std::vector<std::wstring> asNamed = Components(named);
+    const std::vector<std::wstring> components = Components(path);
+    ASSERT_EQ(components.size(), asNamed.size()) << ToUtf8(named);
+    for (std::size_t i = 0; i < components.size(); ++i) {
+        if (FromAnsi(Ansi(components[i])) == components[i]) {
+            EXPECT_EQ(ToUtf8(components[i]), ToUtf8(asNamed[i])) << ToUtf8(named);
+        }
+    }
+    EXPECT_NE("", ToUtf8(LongPath(named))) << ToUtf8(named) << " is not there";
+    EXPECT_EQ(ToUtf8(LongPath(path)), ToUtf8(LongPath(named)));
+}
+
 DWORD RefusalCode(const std::string& commandLine, const std::string& workingDirectory)
 {
     // A relative program is found from the current directory, as the

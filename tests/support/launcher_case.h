@@ -56,6 +56,17 @@ std::string Ansi(const std::wstring& text);
 // Returns `text` read in the ANSI code page; never throws but for lack of memory.
 std::wstring FromAnsi(const std::string& text);
 
+// Returns the path with each component as the file system names it (its long
+// form); empty when it is not there. Never throws but for lack of memory.
+std::wstring LongPath(const std::wstring& path);
+// Returns the text after the first quote of `commandLine` up to the first `end`
+// after it; empty when either is missing. Never throws but for lack of memory.
+std::wstring QuotedUpTo(const std::wstring& commandLine, const std::wstring& end);
+// Expects `named`, a path as a child was given it, to name `path` in the ANSI
+// code page: each component of `path` that the code page writes stays as it
+// is, and both name the same folder or file.
+void ExpectNamedInCodePage(const std::wstring& path, const std::wstring& named);
+
 // Returns the error code with which the platform refuses to start
 // `commandLine` in `workingDirectory`, asked the way the launcher asks it;
 // 0 (and a test failure) when the platform starts it after all.

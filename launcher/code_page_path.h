@@ -1,0 +1,16 @@
+// A path in the form a child started through the ANSI code page can be given.
+#pragma once
+
+#include <windows.h>
+
+#include "text/ansi_string.h"
+#include "text/unicode_string.h"
+
+// Puts `path` into `narrow` in the ANSI code page: the text layer's conversion
+// when the code page writes the path exactly, else the path with each
+// component (the text between separators) that the code page cannot write
+// replaced by its short name as the file system reports it. Returns
+// ERROR_SUCCESS, or ERROR_NO_UNICODE_TRANSLATION with `narrow` empty when such
+// a component has no short name that the code page writes. Never throws but
+// for lack of memory.
+DWORD ToCodePagePath(const UnicodeString& path, AnsiString& narrow);
