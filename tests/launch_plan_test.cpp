@@ -556,6 +556,13 @@ TEST_P(NameOutsideTheCodePage, IsGivenByItsShortNameOrRefused)
 
 const wchar_t kTwin[] = L"E:\\Apps\\\u0166win";
 
+// A value far longer than any path, of many components the code page writes.
+const std::wstring kEndlessJavaHome = [] {
+    std::wstring value;
+    for (int i = 0; i < 200000; ++i) value += L"a\\";
+    return value + L"\u03a9";
+}();
+
 INSTANTIATE_TEST_SUITE_P(
     Names, NameOutsideTheCodePage,
     ::testing::Values(
@@ -614,6 +621,17 @@ INSTANTIATE_TEST_SUITE_P(
                     "\"\" -Xms512m",
                     "D:\\aplic\\TREMAL\\tarvessa\\Producao\\KORVE-Nembral",
                     true},
+        // Refused as a whole, without joining its pieces or asking for names.
+        OutsideCase{"EndlessJavaHome",
+                    L"KorveNembral.exe",
+                    L"E:\\Apps\\Client",
+                    kEndlessJavaHome.c_str(),
+                    {},
+                    nullptr,
+                    ERROR_NO_UNICODE_TRANSLATION,
+                    "\"\\bin\\Javaw.exe\" -Xms512m -Xmx1024m -jar",
+                    "E:\\Apps\\Client",
+                    false},
         // A quote is refused before any name is looked up.
         OutsideCase{"QuotedJavaHome",
                     L"KorveNembral.exe",
