@@ -35,11 +35,16 @@ struct FolderFinding {
 
 // The program the plan's command line names.
 struct ProgramFinding {
-    enum class State { Missing, NotAProgram, OtherMachine, Runs };
+    // Script: a batch file, which the start hands to the command interpreter.
+    enum class State { Missing, NotAProgram, OtherMachine, Runs, Script };
     AnsiString path;
-    // A name without a folder, which the start also looks for elsewhere.
+    // A name without a folder, which the start searches for.
     bool bareName = false;
+    // Where that search found it; null when it was not searched for or not found.
+    const char* foundIn = nullptr;
     State state = State::Missing;
+    // Why it is not a program: the first test it failed.
+    AnsiString defect;
     unsigned machine = 0;       // the file's machine type
     unsigned nativeSystem = 0;  // PROCESSOR_ARCHITECTURE_* of this system
 };
@@ -60,7 +65,9 @@ struct Findings {
     RegistryFinding executable64;
     RegistryFinding executable32;
 
-    // The plan, from the launcher's own resolution; none when the verdict is abnormal.
+    // The plan, from the launcher's own resolution; only when the launcher
+    // would ask the platform to start it.
+    bool startAsked = false;
     AnsiString commandLine;
     AnsiString workingDirectory;
     // Each path of the plan up to a name the code page cannot write, which

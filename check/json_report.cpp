@@ -1,45 +1,59 @@
 #include "check/json_report.h"
 
+#include <string>
+
 #include "check/program_finding.h"
 #include "check/registry_finding.h"
 #include "check/report_names.h"
 #include "text/conversion.h"
-#include "text/format.h"
 
 namespace {
+// The report grows in one buffer, appended to in place: a value may be
+// megabytes long, and the report is then still written in one pass.
+using Json = std::string;
+
 // JSON text in ASCII: quotes, backslashes, control and non-ASCII characters escaped.
-void AppendJsonString(AnsiString& out, const AnsiString& text)
+void AppendJsonString(Json& out, const AnsiString& text)
 {
+    static const char kDigits[] = "0123456789abcdef";
     const UnicodeString wide = ToUnicodeString(text);
-    AppendFormattedText(out, "\"");
+    out += '"';
     for (int i = 0; i < wide.Length(); ++i) {
         const unsigned unit = static_cast<unsigned short>(wide[i]);
-        if (unit == '"' || unit == '\\')
-            AppendFormattedText(out, "\\%s", unit == '"' ? "\"" : "\\");
-        else if (unit < 0x20 || unit > 0x7E)
-            AppendFormattedText(out, "\\u%s", Hex4(unit).CStr());
-        else {
-            const char character = static_cast<char>(unit);
-            AppendFormattedText(out, "%s", AnsiString(&character, 1).CStr());
+        if (unit == '"' || unit == '\\') {
+            out += '\\';
+            out += static_cast<char>(unit);
+        } else if (unit < 0x20 || unit > 0x7E) {
+            const char escape[] = {'\\',
+                                   'u',
+                                   kDigits[unit >> 12],
+                                   kDigits[(unit >> 8) & 15],
+                                   kDigits[(unit >> 4) & 15],
+                                   kDigits[unit & 15]};
+            out.append(escape, sizeof escape);
+        } else {
+            out += static_cast<char>(unit);
         }
     }
-    AppendFormattedText(out, "\"");
+    out += '"';
 }
 
 // Starts the member `name` of the object being written, after a comma unless it is the first.
-void JsonName(AnsiString& out, const char* name)
+void JsonName(Json& out, const char* name)
 {
-    const bool first = out.Length() > 0 && out[out.Length() - 1] == '{';
-    AppendFormattedText(out, "%s\"%s\":", first ? "" : ",", name);
+    if (!out.empty() && out.back() != '{') out += ',';
+    out += '"';
+    out += name;
+    out += "\":";
 }
 
-void JsonField(AnsiString& out, const char* name, const AnsiString& value)
+void JsonField(Json& out, const char* name, const AnsiString& value)
 {
     JsonName(out, name);
     AppendJsonString(out, value);
 }
 
-void JsonField(AnsiString& out, const char* name, const char* value)
+void JsonField(Json& out, const char* name, const char* value)
 {
     JsonField(out, name, AnsiString(value));
 }
@@ -59,17 +73,17 @@ const char* RegistryStateName(RegistryFinding::State state)
     return "present";
 }
 
-void JsonRegistry(AnsiString& out, const char* name, const RegistryFinding& finding)
+void JsonRegistry(Json& out, const char* name, const RegistryFinding& finding)
 {
     JsonName(out, name);
-    AppendFormattedText(out, "{");
+    out += '{';
     JsonField(out, "state", RegistryStateName(finding.state));
     if (finding.state == RegistryFinding::State::Present) {
         JsonField(out, "type", RegistryTypeName(finding.type));
         if (finding.type == REG_SZ || finding.type == REG_EXPAND_SZ)
             JsonField(out, "text", finding.text);
     }
-    AppendFormattedText(out, "}");
+    out += '}';
 }
 
 const char* FolderKindToken(FolderFinding::Kind kind)
@@ -102,6 +116,8 @@ const char* ProgramStateToken(ProgramFinding::State state)
             return "not-a-program";
         case ProgramFinding::State::OtherMachine:
             return "other-machine";
+        case ProgramFinding::State::Script:
+            return "batch-file";
         case ProgramFinding::State::Runs:
             break;
     }
@@ -111,20 +127,20 @@ const char* ProgramStateToken(ProgramFinding::State state)
 
 AnsiString JsonReport(const Findings& findings)
 {
-    AnsiString out("{");
+    Json out = "{";
     JsonField(out, "workingFolder", findings.workingFolder);
     JsonName(out, "firstArgument");
     if (findings.hasArgument)
         AppendJsonString(out, findings.firstArgument);
     else
-        AppendFormattedText(out, "null");
+        out += "null";
     JsonField(out, "mode", ModeName(findings.mode));
     if (findings.looksAtFolder) {
         JsonName(out, "javaFolder");
-        AppendFormattedText(out, "{");
+        out += '{';
         JsonField(out, "path", findings.javaFolder.path);
         JsonField(out, "kind", FolderKindToken(findings.javaFolder.kind));
-        AppendFormattedText(out, "}");
+        out += '}';
     }
     if (findings.looksAtJavaHome) {
         JsonRegistry(out, "javaHome64", findings.javaHome64);
@@ -134,28 +150,40 @@ AnsiString JsonReport(const Findings& findings)
         JsonRegistry(out, "executavel64", findings.executable64);
         JsonRegistry(out, "executavel32", findings.executable32);
         JsonName(out, "executavelOnlyInUnreadView");
-        AppendFormattedText(out, "%s", OnlyInThirtyTwoBitView(findings) ? "true" : "false");
+        out += OnlyInThirtyTwoBitView(findings) ? "true" : "false";
     }
-    JsonField(out, "commandLine", findings.commandLine);
-    JsonField(out, "workingDirectory", findings.workingDirectory);
+    // Null whenever nothing is started: no command line is ever run then.
+    JsonName(out, "commandLine");
+    if (findings.startAsked)
+        AppendJsonString(out, findings.commandLine);
+    else
+        out += "null";
+    JsonName(out, "workingDirectory");
+    if (findings.startAsked)
+        AppendJsonString(out, findings.workingDirectory);
+    else
+        out += "null";
     if (!findings.shortNames.empty()) {
         JsonName(out, "shortNames");
         for (const AnsiString& shortName : findings.shortNames) {
-            AppendFormattedText(out, "%s", &shortName == &findings.shortNames[0] ? "[" : ",");
+            out += &shortName == &findings.shortNames[0] ? '[' : ',';
             AppendJsonString(out, shortName);
         }
-        AppendFormattedText(out, "]");
+        out += ']';
     }
     if (findings.programExamined) {
         JsonName(out, "program");
-        AppendFormattedText(out, "{");
+        out += '{';
         JsonField(out, "path", findings.program.path);
         JsonField(out, "state", ProgramStateToken(findings.program.state));
+        if (findings.program.foundIn) JsonField(out, "foundIn", findings.program.foundIn);
+        if (findings.program.state == ProgramFinding::State::NotAProgram)
+            JsonField(out, "defect", findings.program.defect);
         if (findings.program.state == ProgramFinding::State::Runs ||
             findings.program.state == ProgramFinding::State::OtherMachine)
             JsonField(out, "machine", MachineName(findings.program.machine));
         JsonField(out, "system", ArchitectureName(findings.program.nativeSystem));
-        AppendFormattedText(out, "}");
+        out += '}';
     }
     if (findings.verdict == Verdict::Abnormal) {
         JsonField(out, "abnormalValue", findings.abnormalValue);
@@ -165,10 +193,10 @@ AnsiString JsonReport(const Findings& findings)
     JsonField(out, "verdict", VerdictName(findings.verdict));
     JsonName(out, "code");
     if (findings.codeKnown)
-        AppendFormattedText(out, "%d", static_cast<int>(findings.code));
+        out += std::to_string(findings.code);
     else
-        AppendFormattedText(out, "null");
+        out += "null";
     JsonField(out, "reason", findings.reason);
-    AppendFormattedText(out, "}\n");
-    return out;
+    out += "}\n";
+    return AnsiString(out.data(), static_cast<int>(out.size()));
 }

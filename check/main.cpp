@@ -12,6 +12,7 @@
 
 #include "check/check_command_line.h"
 #include "check/json_report.h"
+#include "check/report_output.h"
 #include "check/survey.h"
 #include "check/text_report.h"
 #include "launcher/entry.h"
@@ -38,8 +39,8 @@ int main()
         }
         const Findings findings = Survey(options.launcherLine);
         const AnsiString report = options.json ? JsonReport(findings) : TextReport(findings);
-        std::fwrite(report.CStr(), 1, static_cast<std::size_t>(report.Length()), stdout);
-        std::fflush(stdout);
+        // Without a standard output (a task started detached) the status still answers.
+        WriteReport(report);
         return findings.verdict == Verdict::Start ? kStarts : kDoesNotStart;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "KorveNembralCheck: %s\n", error.what());

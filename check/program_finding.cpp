@@ -2,16 +2,14 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <cstring>
 
+#include "check/image_format.h"
+#include "check/program_search.h"
+#include "check/read_only_file.h"
 #include "platform/kernel32_function.h"
-#include "text/format.h"
 
 namespace {
-// Enough for the DOS header, the stub and the file header of any linker's output.
-const std::size_t kHeaderBytes = 4096;
-
 using GetNativeSystemInfoFunction = void(WINAPI*)(LPSYSTEM_INFO);
 
 AnsiString FirstItem(const AnsiString& commandLine)
@@ -23,27 +21,6 @@ AnsiString FirstItem(const AnsiString& commandLine)
                                         : static_cast<int>(std::strlen(line + 1)));
     }
     return AnsiString(line, static_cast<int>(std::strcspn(line, " \t")));
-}
-
-// The start makes the working directory current first, so a relative program
-// is found from there; one from the drive's root on that directory's drive.
-AnsiString AsStarted(const AnsiString& program, const AnsiString& workingDirectory)
-{
-    const char* path = program.CStr();
-    AnsiString full;
-    if (program.Length() >= 2 && (path[1] == ':' || (path[0] == '\\' && path[1] == '\\')))
-        return program;
-    if (path[0] == '\\' && workingDirectory.Length() >= 2) {
-        const AnsiString drive(workingDirectory.CStr(), 2);
-        FormatText(full, "%s%s", drive.CStr(), path);
-        return full;
-    }
-    const char* separator =
-        workingDirectory.Length() > 0 && workingDirectory[workingDirectory.Length() - 1] != '\\'
-            ? "\\"
-            : "";
-    FormatText(full, "%s%s%s", workingDirectory.CStr(), separator, path);
-    return full;
 }
 
 // Looked up at run time, like the launcher's other late kernel32 functions;
@@ -70,57 +47,51 @@ bool Runs(unsigned machine, unsigned architecture)
     return false;
 }
 
-unsigned Little(const unsigned char* bytes, int count)
+// Whether `text` is `lower` in any letter case; `lower` is lower-case ASCII.
+bool EqualsIgnoringCase(const char* text, const char* lower)
 {
-    unsigned value = 0;
-    for (int i = count - 1; i >= 0; --i) value = (value << 8) | bytes[i];
-    return value;
+    for (; *lower; ++text, ++lower) {
+        const char unit = *text >= 'A' && *text <= 'Z' ? static_cast<char>(*text + 32) : *text;
+        if (unit != *lower) return false;
+    }
+    return *text == 0;
 }
 
-// Owns a file opened for reading by the C library, which takes the narrow
-// path in the ANSI code page, as the start does.
-class ReadOnlyFile {
-public:
-    explicit ReadOnlyFile(const char* path) : file_(std::fopen(path, "rb")) {}
-    ReadOnlyFile(const ReadOnlyFile&) = delete;
-    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
-    ~ReadOnlyFile()
-    {
-        if (file_) std::fclose(file_);
-    }
-
-    bool IsOpen() const { return file_ != nullptr; }
-    std::size_t Read(unsigned char* buffer, std::size_t size)
-    {
-        return std::fread(buffer, 1, size, file_);
-    }
-
-private:
-    std::FILE* file_;
-};
+// The start hands a file with either extension to the command interpreter.
+bool IsBatchFile(const AnsiString& path)
+{
+    const char* dot = std::strrchr(path.CStr(), '.');
+    return dot && (EqualsIgnoringCase(dot, ".bat") || EqualsIgnoringCase(dot, ".cmd"));
+}
 }  // namespace
 
 ProgramFinding ExamineProgram(const AnsiString& commandLine, const AnsiString& workingDirectory)
 {
     using State = ProgramFinding::State;
     ProgramFinding finding;
-    const AnsiString program = FirstItem(commandLine);
-    finding.bareName = std::strpbrk(program.CStr(), "\\/:") == nullptr;
-    finding.path = AsStarted(program, workingDirectory);
+    const ProgramLocation location = LocateProgram(FirstItem(commandLine), workingDirectory);
+    finding.path = location.path;
+    finding.bareName = location.bareName;
+    finding.foundIn = location.foundIn;
     finding.nativeSystem = NativeArchitecture();
-    // The start adds ".exe" to a name that has no extension.
-    const char* name = std::strrchr(finding.path.CStr(), '\\');
-    if (!std::strchr(name ? name : finding.path.CStr(), '.'))
-        AppendFormattedText(finding.path, ".exe");
-    ReadOnlyFile file(finding.path.CStr());
+    const ReadOnlyFile file(finding.path);
     if (!file.IsOpen()) return finding;
     finding.state = State::NotAProgram;
-    unsigned char header[kHeaderBytes];
-    const std::size_t read = file.Read(header, sizeof header);
-    if (read < 0x40 || header[0] != 'M' || header[1] != 'Z') return finding;
-    const unsigned pe = Little(header + 0x3C, 4);
-    if (pe > read - 6 || std::memcmp(header + pe, "PE\0\0", 4) != 0) return finding;
-    finding.machine = Little(header + pe + 4, 2);
+    // A device or a pipe is never read: a console or a pipe would wait for input.
+    if (!file.IsDiskFile()) {
+        finding.defect = AnsiString("a device or a pipe, not a file");
+        return finding;
+    }
+    if (IsBatchFile(finding.path)) {
+        finding.state = State::Script;
+        return finding;
+    }
+    const ImageFormat image = ExamineImage(file);
+    finding.machine = image.machine;
+    if (!image.startsAsProcess) {
+        finding.defect = image.defect;
+        return finding;
+    }
     finding.state = Runs(finding.machine, finding.nativeSystem) ? State::Runs : State::OtherMachine;
     return finding;
 }

@@ -66,23 +66,36 @@ void JudgeStart(Findings& findings)
     }
     findings.programExamined = true;
     findings.program = ExamineProgram(findings.commandLine, findings.workingDirectory);
-    switch (findings.program.state) {
+    const ProgramFinding& program = findings.program;
+    switch (program.state) {
         case ProgramFinding::State::Missing:
-            Refuse(findings, findings.program.bareName
-                                 ? "the program is not in the working directory (a name without "
-                                   "a folder: the start also searches the launcher's folder, the "
-                                   "system folders and PATH, which the check does not)"
-                                 : "the program file is not there, or cannot be read");
+            Refuse(findings, program.bareName
+                                 ? "a name without a folder that the start finds nowhere: not "
+                                   "in the launcher's folder, the working directory, the system "
+                                   "folders, the Windows folder or PATH"
+                                 : "the program file is not there, or cannot be opened");
             return;
         case ProgramFinding::State::NotAProgram:
-            Refuse(findings, "the program file is not a Windows program");
+            FormatText(findings.reason, "the program file is not a Windows program: %s",
+                       program.defect.CStr());
+            findings.verdict = Verdict::Refuse;
             return;
         case ProgramFinding::State::OtherMachine:
             Refuse(findings, "the program is not for this system's processor");
             return;
+        case ProgramFinding::State::Script:
+            findings.verdict = Verdict::Start;
+            findings.reason =
+                AnsiString("a batch file: the start runs it with the command interpreter");
+            return;
         case ProgramFinding::State::Runs:
             findings.verdict = Verdict::Start;
-            findings.reason = AnsiString("the program file exists and runs on this system");
+            if (program.foundIn)
+                FormatText(findings.reason,
+                           "the start finds the program in %s, and it runs on this system",
+                           program.foundIn);
+            else
+                findings.reason = AnsiString("the program file exists and runs on this system");
             return;
     }
 }
@@ -132,8 +145,6 @@ Findings Survey(const UnicodeString& launcherLine)
                    findings.abnormalIn64BitView ? "64-bit" : "32-bit");
         return findings;
     }
-    findings.commandLine = run.plan.CommandLine;
-    findings.workingDirectory = run.plan.WorkingDirectory;
     for (const UnicodeString& path : run.shortNamePaths) {
         AnsiString named;
         if (ToCodePagePath(path, named) != ERROR_SUCCESS) continue;
@@ -143,7 +154,8 @@ Findings Survey(const UnicodeString& launcherLine)
         if (!known) findings.shortNames.push_back(named);
     }
     if (!run.startAsked) {
-        // The launcher shows the plan's own code without asking the platform.
+        // The launcher shows the plan's own code without asking the platform,
+        // so there is no command line to report: nothing is started.
         findings.verdict = Verdict::Refuse;
         findings.codeKnown = true;
         findings.code = run.plan.RefusalCode;
@@ -152,6 +164,7 @@ Findings Survey(const UnicodeString& launcherLine)
         return findings;
     }
     // What the start would have received, which is the plan itself.
+    findings.startAsked = true;
     findings.commandLine = run.startCommandLine;
     findings.workingDirectory = run.startDirectory;
     JudgeStart(findings);

@@ -1,10 +1,12 @@
 #include "check/text_report.h"
 
 #include <cstring>
+#include <string>
 
 #include "check/program_finding.h"
 #include "check/registry_finding.h"
 #include "check/report_names.h"
+#include "text/conversion.h"
 #include "text/format.h"
 
 namespace {
@@ -61,7 +63,11 @@ AnsiString DescribedProgram(const ProgramFinding& program)
             FormatText(text, "%s: not there, or not readable", program.path.CStr());
             break;
         case ProgramFinding::State::NotAProgram:
-            FormatText(text, "%s: not a Windows program", program.path.CStr());
+            FormatText(text, "%s: not a Windows program (%s)", program.path.CStr(),
+                       program.defect.CStr());
+            break;
+        case ProgramFinding::State::Script:
+            FormatText(text, "%s: a batch file, for the command interpreter", program.path.CStr());
             break;
         case ProgramFinding::State::OtherMachine:
         case ProgramFinding::State::Runs:
@@ -72,23 +78,56 @@ AnsiString DescribedProgram(const ProgramFinding& program)
                        ArchitectureName(program.nativeSystem));
             break;
     }
+    if (program.foundIn) AppendFormattedText(text, "; found in %s", program.foundIn);
     return text;
 }
 
-// One "label: value" line, the values aligned in one column.
-void Line(AnsiString& out, const char* label, const char* value)
+// The text with every control character, and the two Unicode line
+// separators, written as an escape (\x0a, \u2028): a value read from the
+// registry or the disk can then neither start a line of its own nor send the
+// console an escape sequence.
+std::string Escaped(const char* value)
 {
-    static const char kColumn[] = "                         ";
-    const int padding = static_cast<int>(sizeof kColumn) - 1 - static_cast<int>(std::strlen(label));
-    const AnsiString spaces(kColumn, padding > 1 ? padding : 1);
-    AppendFormattedText(out, "%s%s%s\n", label, spaces.CStr(), value);
+    const UnicodeString wide = ToUnicodeString(AnsiString(value));
+    std::wstring escaped;
+    escaped.reserve(static_cast<std::size_t>(wide.Length()));
+    for (int i = 0; i < wide.Length(); ++i) {
+        const unsigned unit = static_cast<unsigned short>(wide[i]);
+        const bool control = unit < 0x20 || (unit >= 0x7F && unit <= 0x9F);
+        if (control || unit == 0x2028 || unit == 0x2029) {
+            static const wchar_t kDigits[] = L"0123456789abcdef";
+            escaped += control ? L"\\x" : L"\\u";
+            if (!control) {
+                escaped += kDigits[(unit >> 12) & 15];
+                escaped += kDigits[(unit >> 8) & 15];
+            }
+            escaped += kDigits[(unit >> 4) & 15];
+            escaped += kDigits[unit & 15];
+        } else {
+            escaped += wide[i];
+        }
+    }
+    const AnsiString narrow =
+        ToAnsiString(UnicodeString(escaped.data(), static_cast<int>(escaped.size())));
+    return std::string(narrow.CStr(), static_cast<std::size_t>(narrow.Length()));
+}
+
+// One "label: value" line, the values aligned in one column.
+void Line(std::string& out, const char* label, const char* value)
+{
+    const std::size_t column = 25;
+    const std::size_t length = std::strlen(label);
+    out += label;
+    out.append(length + 1 < column ? column - length : 1, ' ');
+    out += Escaped(value);
+    out += '\n';
 }
 }  // namespace
 
 AnsiString TextReport(const Findings& findings)
 {
-    AnsiString out;
-    AppendFormattedText(out, "What KorveNembral.exe would do here (nothing was started):\n");
+    // Built in one growing buffer: a value may be megabytes long.
+    std::string out = "What KorveNembral.exe would do here (nothing was started):\n";
     Line(out, "Working folder:", findings.workingFolder.CStr());
     Line(out, "First argument:", findings.hasArgument ? findings.firstArgument.CStr() : "(none)");
     Line(out, "Mode:", ModeName(findings.mode));
@@ -110,16 +149,20 @@ AnsiString TextReport(const Findings& findings)
             Line(out, "Executavel, 32-bit view:", note.CStr());
         }
     }
-    if (findings.verdict != Verdict::Abnormal) {
+    if (findings.startAsked) {
         Line(out, "Command line:", findings.commandLine.CStr());
         Line(out, "Working directory:", findings.workingDirectory.CStr());
+    } else if (findings.verdict != Verdict::Abnormal) {
+        Line(out, "Command line:", "(none: nothing is started)");
+    } else {
+        Line(out, "Plan:", "none");
+    }
+    if (!findings.shortNames.empty()) {
         AnsiString named;
         for (const AnsiString& shortName : findings.shortNames)
             AppendFormattedText(named, "%s%s", named.IsEmpty() ? "" : ", ", shortName.CStr());
         AppendFormattedText(named, " (each ends in the short name of a name the code page lacks)");
-        if (!findings.shortNames.empty()) Line(out, "Short names:", named.CStr());
-    } else {
-        Line(out, "Plan:", "none");
+        Line(out, "Short names:", named.CStr());
     }
     if (findings.programExamined) Line(out, "Program:", DescribedProgram(findings.program).CStr());
     AnsiString verdict;
@@ -140,5 +183,5 @@ AnsiString TextReport(const Findings& findings)
             break;
     }
     Line(out, "Verdict:", verdict.CStr());
-    return out;
+    return AnsiString(out.data(), static_cast<int>(out.size()));
 }

@@ -73,6 +73,60 @@ BOOL WindowsApi::CloseHandle(HANDLE object) { return ::CloseHandle(object); }
 
 DWORD WindowsApi::GetLastError() { return ::GetLastError(); }
 
+DWORD WindowsApi::GetFileType(HANDLE file) { return ::GetFileType(file); }
+
+BOOL WindowsApi::GetFileSizeEx(HANDLE file, PLARGE_INTEGER fileSize)
+{
+    return ::GetFileSizeEx(file, fileSize);
+}
+
+BOOL WindowsApi::SetFilePointerEx(HANDLE file, LARGE_INTEGER distanceToMove,
+                                  PLARGE_INTEGER newFilePointer, DWORD moveMethod)
+{
+    return ::SetFilePointerEx(file, distanceToMove, newFilePointer, moveMethod);
+}
+
+BOOL WindowsApi::ReadFile(HANDLE file, LPVOID buffer, DWORD numberOfBytesToRead,
+                          LPDWORD numberOfBytesRead, LPOVERLAPPED overlapped)
+{
+    return ::ReadFile(file, buffer, numberOfBytesToRead, numberOfBytesRead, overlapped);
+}
+
+BOOL WindowsApi::WriteFile(HANDLE file, LPCVOID buffer, DWORD numberOfBytesToWrite,
+                           LPDWORD numberOfBytesWritten, LPOVERLAPPED overlapped)
+{
+    return ::WriteFile(file, buffer, numberOfBytesToWrite, numberOfBytesWritten, overlapped);
+}
+
+UINT WindowsApi::GetSystemDirectoryA(LPSTR buffer, UINT size)
+{
+    return ::GetSystemDirectoryA(buffer, size);
+}
+
+UINT WindowsApi::GetWindowsDirectoryA(LPSTR buffer, UINT size)
+{
+    return ::GetWindowsDirectoryA(buffer, size);
+}
+
+DWORD WindowsApi::GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size)
+{
+    return ::GetEnvironmentVariableA(name, buffer, size);
+}
+
+HANDLE WindowsApi::GetStdHandle(DWORD stdHandle) { return ::GetStdHandle(stdHandle); }
+
+BOOL WindowsApi::GetConsoleMode(HANDLE consoleHandle, LPDWORD mode)
+{
+    return ::GetConsoleMode(consoleHandle, mode);
+}
+
+BOOL WindowsApi::WriteConsoleW(HANDLE consoleOutput, const VOID* buffer, DWORD numberOfCharsToWrite,
+                               LPDWORD numberOfCharsWritten, LPVOID reserved)
+{
+    return ::WriteConsoleW(consoleOutput, buffer, numberOfCharsToWrite, numberOfCharsWritten,
+                           reserved);
+}
+
 BOOL WindowsApi::CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
                                 LPSECURITY_ATTRIBUTES processAttributes,
                                 LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles,

@@ -40,6 +40,23 @@ public:
     virtual BOOL CloseHandle(HANDLE object);
     virtual DWORD GetLastError();
 
+    // kernel32: what the setup check reads and writes
+    virtual DWORD GetFileType(HANDLE file);
+    virtual BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER fileSize);
+    virtual BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distanceToMove,
+                                  PLARGE_INTEGER newFilePointer, DWORD moveMethod);
+    virtual BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD numberOfBytesToRead,
+                          LPDWORD numberOfBytesRead, LPOVERLAPPED overlapped);
+    virtual BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD numberOfBytesToWrite,
+                           LPDWORD numberOfBytesWritten, LPOVERLAPPED overlapped);
+    virtual UINT GetSystemDirectoryA(LPSTR buffer, UINT size);
+    virtual UINT GetWindowsDirectoryA(LPSTR buffer, UINT size);
+    virtual DWORD GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size);
+    virtual HANDLE GetStdHandle(DWORD stdHandle);
+    virtual BOOL GetConsoleMode(HANDLE consoleHandle, LPDWORD mode);
+    virtual BOOL WriteConsoleW(HANDLE consoleOutput, const VOID* buffer, DWORD numberOfCharsToWrite,
+                               LPDWORD numberOfCharsWritten, LPVOID reserved);
+
     // kernel32: processes and modules
     virtual BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
                                 LPSECURITY_ATTRIBUTES processAttributes,

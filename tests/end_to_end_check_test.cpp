@@ -5,38 +5,51 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tests/support/drive_mapping.h"
+#include "tests/support/json_reader.h"
 #include "tests/support/launcher_case.h"
 #include "tests/support/registry_fixture.h"
+
+#if !defined(WINE64_PROGRAMS_WINPATH)
+#error "the check's cases need WINE64_PROGRAMS_WINPATH"
+#endif
 
 namespace {
 const wchar_t kInstalledJava[] = L"D:\\Java8\\bin\\javaw.exe";
 const int kNoCode = -1;
+// Headers and section table intact, the sections' data gone.
+const std::size_t kCutShortBytes = 4096;
 
 std::wstring BuiltCheck() { return WindowsPath(CHECK_EXE_WINPATH); }
 
-// Returns the value of `key` in the check's one-line JSON object: a string's
+// Returns the value of `key` in the check's JSON object (a member's member
+// when "outer.inner", else at its top level or the first below): a string's
 // text unescaped, any other value as written; "<missing>" when it is not there.
-std::wstring JsonValue(const std::string& json, const std::string& key)
+std::wstring JsonValue(const JsonNode& report, const std::string& key)
 {
-    const std::string marker = "\"" + key + "\":";
-    std::size_t at = json.find(marker);
-    if (at == std::string::npos) return L"<missing>";
-    at += marker.size();
-    if (json[at] != '"') return FromUtf8(json.substr(at, json.find_first_of(",}", at) - at));
-    std::wstring text;
-    for (++at; at < json.size() && json[at] != '"'; ++at) {
-        if (json[at] != '\\') {
-            text += static_cast<wchar_t>(json[at]);
-        } else if (json[++at] == 'u') {
-            text += static_cast<wchar_t>(std::stoul(json.substr(at + 1, 4), nullptr, 16));
-            at += 4;
-        } else {
-            text += static_cast<wchar_t>(json[at]);
-        }
+    const std::size_t dot = key.find('.');
+    const JsonNode* node = FindMember(report, FromUtf8(key.substr(0, dot)));
+    if (node && dot != std::string::npos) {
+        const JsonNode* outer = node;
+        node = nullptr;
+        for (const auto& member : outer->members)
+            if (member.first == FromUtf8(key.substr(dot + 1))) node = &member.second;
     }
-    return text;
+    if (!node) return L"<missing>";
+    return node->kind == JsonNode::Kind::Null ? L"null" : node->text;
+}
+
+// The lines of the text report.
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
 }
 
 // The files below `folder` with their sizes and times, one line each.
@@ -82,6 +95,17 @@ std::string RegistryListing()
     return listing;
 }
 
+// The program placed for a row: the stand-in as it is, damaged, or another kind of file.
+enum class Runtime {
+    StandIn,
+    CutShort,
+    MarkedAsDll,
+    BatchFile,
+    // The value is a name without a folder, the stand-in beside the launcher under that name.
+    BesideTheLauncher,
+    SixtyFourBit,
+};
+
 struct CheckRow {
     const char* scenario;
     const wchar_t* arguments;
@@ -103,12 +127,60 @@ struct CheckRow {
     // One more fact the report must state, when given.
     const char* factKey = nullptr;
     const wchar_t* factValue = nullptr;
+    // What is placed where the value points, when `placeRuntime`.
+    Runtime runtime = Runtime::StandIn;
+    // The value's text is `text` this many times over.
+    std::size_t repeat = 1;
 };
 
 void PrintTo(const CheckRow& row, std::ostream* out) { *out << row.scenario; }
 
+// One of Wine's own 64-bit programs (Debian's wine64 package).
+std::wstring Wine64Program(const std::wstring& name)
+{
+    return WindowsPath(WINE64_PROGRAMS_WINPATH) + L"\\" + name;
+}
+
+// Places at `path` the program the row asks for.
+void PlaceRuntime(Runtime runtime, const std::wstring& path)
+{
+    const std::wstring folder = path.substr(0, path.rfind(L'\\'));
+    ASSERT_TRUE(CreateFolders(folder));
+    std::string image = ReadFileBytes(BuiltStandIn());
+    ASSERT_GT(image.size(), kCutShortBytes);
+    switch (runtime) {
+        case Runtime::StandIn:
+        case Runtime::BesideTheLauncher:
+            break;
+        case Runtime::CutShort:
+            image.resize(kCutShortBytes);
+            break;
+        case Runtime::MarkedAsDll: {
+            // IMAGE_FILE_HEADER.Characteristics, 22 bytes after "PE\0\0".
+            const std::size_t pe = *reinterpret_cast<const DWORD*>(image.data() + 0x3C);
+            image[pe + 23] = static_cast<char>(image[pe + 23] | (IMAGE_FILE_DLL >> 8));
+            break;
+        }
+        case Runtime::BatchFile:
+            // It hands its arguments on to the stand-in, which records them.
+            image = "@\"" + Ansi(BuiltStandIn()) + "\" %*\r\n";
+            break;
+        case Runtime::SixtyFourBit:
+            ASSERT_TRUE(CopyInto(Wine64Program(L"hostname.exe"), path));
+            return;
+    }
+    ASSERT_TRUE(WriteFileBytes(path, image));
+}
+
 class CheckPrediction : public LauncherCase, public ::testing::WithParamInterface<CheckRow> {
 protected:
+    // The check goes beside the launcher, as the guide asks for a setup with a
+    // program named without a folder.
+    CheckPrediction() : check_(Under(L"KorveNembralCheck.exe"))
+    {
+        EXPECT_TRUE(CopyInto(BuiltCheck(), check_));
+    }
+
     // Lays out the row's folder, drive and registry value.
     void Arrange(const CheckRow& row)
     {
@@ -126,30 +198,66 @@ protected:
             ASSERT_TRUE(key_->SetDword(row.value, 1));
             return;
         }
-        const std::wstring text(row.text);
+        std::wstring text;
+        for (std::size_t i = 0; i < row.repeat; ++i) text += row.text;
         const bool onDriveD = text.rfind(L"D:", 0) == 0;
-        const std::wstring path = onDriveD ? text : Under(text);
+        const bool bare = row.runtime == Runtime::BesideTheLauncher;
+        const std::wstring path = onDriveD || bare ? text : Under(text);
         ASSERT_TRUE(key_->SetString(row.value, path, row.type));
-        if (row.placeRuntime) PlaceStandIn(onDriveD ? path : path + L"\\bin\\Javaw.exe");
+        if (!row.placeRuntime) return;
+        if (bare)
+            PlaceRuntime(row.runtime, Under(text + L".exe"));
+        else
+            PlaceRuntime(row.runtime, onDriveD ? path : path + L"\\bin\\Javaw.exe");
     }
 
-    // Runs the check with --json in the application folder; returns its exit
-    // status and fills `json` with what it printed.
-    DWORD RunCheck(const std::wstring& arguments, std::string& json)
+    // Runs the check (with `option`) in the application folder; returns its
+    // exit status and fills `report` with what it printed.
+    DWORD RunCheck(const std::wstring& option, const std::wstring& arguments, std::string& report)
     {
         LauncherStart start;
-        start.executable = BuiltCheck();
-        start.commandLine = L"\"" + start.executable + L"\" --json" + arguments;
+        start.executable = check_;
+        start.commandLine = L"\"" + start.executable + L"\"" + option + arguments;
         start.currentDirectory = App();
-        start.outputPath = output_ / L"check.json";
+        start.outputPath = output_ / (option.empty() ? L"check.txt" : L"check.json");
         const LauncherOutcome outcome = Run(start);
         EXPECT_TRUE(outcome.boxes.empty());
-        json = ReadFileBytes(start.outputPath);
+        report = ReadFileBytes(start.outputPath);
         return outcome.exitCode;
+    }
+
+    // The text report tells the JSON's verdict on exactly one line, each value
+    // on its own line, and nothing a console would take for a control.
+    void ExpectTextReportLike(const JsonNode& json, const std::string& text)
+    {
+        for (const char unit : text)
+            EXPECT_FALSE(static_cast<unsigned char>(unit) < 0x20 && unit != '\n')
+                << "a raw control character " << static_cast<int>(unit) << " in the text report";
+        int verdicts = 0;
+        bool commandLine = false;
+        for (const std::string& line : Lines(text)) {
+            if (line.rfind("Verdict:", 0) == 0) {
+                ++verdicts;
+                const std::string verdict = ToUtf8(JsonValue(json, "verdict"));
+                const std::string word = line.substr(line.find_first_not_of(' ', 8));
+                EXPECT_EQ(0u, word.rfind(verdict == "abnormal" ? "\"Abnormal program termination\""
+                                                               : verdict,
+                                         0))
+                    << line;
+            }
+            if (line.rfind("Command line:", 0) == 0) {
+                commandLine = true;
+                const bool none = line.find("(none: nothing is started)") != std::string::npos;
+                EXPECT_EQ(JsonValue(json, "commandLine") == L"null", none) << line;
+            }
+        }
+        EXPECT_EQ(1, verdicts) << text.substr(0, 4096);
+        EXPECT_EQ(JsonValue(json, "verdict") != L"abnormal", commandLine);
     }
 
     std::string Snapshot() { return FolderListing(root_.Path()) + RegistryListing(); }
 
+    std::wstring check_;
     TempFolder output_;
     std::unique_ptr<MappedDrive> drive_;
     std::unique_ptr<TestRegistryKey> key_;
@@ -160,21 +268,30 @@ TEST_P(CheckPrediction, ReportsWhatTheLauncherThenDoes)
     const CheckRow& row = GetParam();
     if (row.needsTwoViews && !HasTwoRegistryViews())
         GTEST_SKIP() << "this prefix has one registry view";
+    if ((row.runtime == Runtime::SixtyFourBit) == HasTwoRegistryViews())
+        GTEST_SKIP() << "a case for " << (HasTwoRegistryViews() ? "32" : "64") << "-bit Windows";
     Arrange(row);
     const std::string before = Snapshot();
 
-    std::string json;
-    const DWORD status = RunCheck(row.arguments, json);
+    std::string output;
+    const DWORD status = RunCheck(L" --json", row.arguments, output);
+    std::string text;
+    EXPECT_EQ(status, RunCheck(L"", row.arguments, text));
 
     EXPECT_EQ(before, Snapshot()) << "the check changed the folder or the registry";
-    EXPECT_EQ(row.verdict, ToUtf8(JsonValue(json, "verdict"))) << json;
-    EXPECT_EQ(row.mode, ToUtf8(JsonValue(json, "mode"))) << json;
+    JsonNode json;
+    std::string error;
+    ASSERT_TRUE(ReadJson(output, json, error)) << error << "\n" << output.substr(0, 4096);
+    const std::string shown = output.substr(0, 4096);
+    EXPECT_EQ(row.verdict, ToUtf8(JsonValue(json, "verdict"))) << shown;
+    EXPECT_EQ(row.mode, ToUtf8(JsonValue(json, "mode"))) << shown;
     const std::wstring code = JsonValue(json, "code");
-    EXPECT_EQ(row.code == kNoCode ? L"null" : std::to_wstring(row.code), code) << json;
+    EXPECT_EQ(row.code == kNoCode ? L"null" : std::to_wstring(row.code), code) << shown;
     EXPECT_EQ(std::string(row.verdict) == "start" ? 0u : 1u, status);
     if (row.factKey) {
-        EXPECT_EQ(ToUtf8(row.factValue), ToUtf8(JsonValue(json, row.factKey))) << json;
+        EXPECT_EQ(ToUtf8(row.factValue), ToUtf8(JsonValue(json, row.factKey))) << shown;
     }
+    ExpectTextReportLike(json, text);
     const std::wstring commandLine = JsonValue(json, "commandLine");
     const std::wstring directory = JsonValue(json, "workingDirectory");
 
@@ -186,8 +303,16 @@ TEST_P(CheckPrediction, ReportsWhatTheLauncherThenDoes)
         EXPECT_EQ(0u, outcome.exitCode);
         EXPECT_TRUE(outcome.boxes.empty());
         ASSERT_TRUE(child.present);
-        EXPECT_EQ(ToUtf8(child.commandLine), ToUtf8(commandLine));
         EXPECT_EQ(ToUtf8(child.currentDirectory), ToUtf8(directory));
+        if (row.runtime != Runtime::BatchFile) {
+            EXPECT_EQ(ToUtf8(child.commandLine), ToUtf8(commandLine));
+        } else {
+            // The batch file hands the arguments it was given on to the stand-in.
+            const std::wstring arguments = commandLine.substr(commandLine.find(L"\" ") + 1);
+            ASSERT_GE(child.commandLine.size(), arguments.size());
+            EXPECT_EQ(ToUtf8(arguments), ToUtf8(child.commandLine.substr(child.commandLine.size() -
+                                                                         arguments.size())));
+        }
     } else if (verdict == "refuse") {
         EXPECT_EQ(0u, outcome.exitCode);
         EXPECT_FALSE(child.present);
@@ -200,7 +325,7 @@ TEST_P(CheckPrediction, ReportsWhatTheLauncherThenDoes)
         EXPECT_EQ(3u, outcome.exitCode);
         EXPECT_FALSE(child.present);
         ExpectAbnormalTermination(outcome, L"KorveNembral.exe");
-        EXPECT_EQ(L"", commandLine);
+        EXPECT_EQ(L"null", commandLine);
         EXPECT_EQ(ToUtf8(row.value), ToUtf8(JsonValue(json, "abnormalValue")));
         EXPECT_EQ(row.type == REG_DWORD ? L"REG_DWORD" : L"REG_MULTI_SZ",
                   JsonValue(json, "abnormalType"));
@@ -244,6 +369,27 @@ const CheckRow kChecks[] = {
      REG_DWORD, nullptr, false, true, "fixed-installation", "abnormal", kNoCode, false},
     {"OtherFirstArgument", L" OLMX", true, nullptr, 0, nullptr, 0, nullptr, false, false,
      "empty-plan", "refuse", kNoCode, false},
+    {"RuntimeCutShort", L"", false, kJavaRuntimeKey, KEY_WOW64_64KEY, kJavaHomeValue, REG_SZ,
+     L"jre-cut", true, false, "installed-runtime", "refuse", kNoCode, false, "program.state",
+     L"not-a-program", Runtime::CutShort},
+    {"RuntimeMarkedAsDll", L"", false, kJavaRuntimeKey, KEY_WOW64_64KEY, kJavaHomeValue, REG_SZ,
+     L"jre-dll", true, false, "installed-runtime", "refuse", kNoCode, false, "program.state",
+     L"not-a-program", Runtime::MarkedAsDll},
+    {"ProgramBesideTheLauncher", L" OLM", false, kProductKey, KEY_WOW64_64KEY, kExecutableValue,
+     REG_SZ, L"kvstandin", true, true, "fixed-installation", "start", kNoCode, false,
+     "program.foundIn", L"the launcher's folder", Runtime::BesideTheLauncher},
+    {"BatchFile", L" OLM", false, kProductKey, KEY_WOW64_64KEY, kExecutableValue, REG_SZ,
+     L"D:\\Java8\\run.bat", true, true, "fixed-installation", "start", kNoCode, false,
+     "program.state", L"batch-file", Runtime::BatchFile},
+    {"MegabyteJavaHome", L"", false, kJavaRuntimeKey, KEY_WOW64_64KEY, kJavaHomeValue, REG_SZ, L"x",
+     false, false, "installed-runtime", "refuse", kNoCode, false, nullptr, nullptr,
+     Runtime::StandIn, 512 * 1024},
+    {"JavaHomeWithControlCharacters", L"", false, kJavaRuntimeKey, KEY_WOW64_64KEY, kJavaHomeValue,
+     REG_SZ, L"jre\t\r\nVerdict:                 start\x1b[8m", false, false, "installed-runtime",
+     "refuse", kNoCode, false},
+    {"SixtyFourBitRuntimeOnThirtyTwoBitWindows", L"", false, kJavaRuntimeKey, KEY_WOW64_64KEY,
+     kJavaHomeValue, REG_SZ, L"jre64", true, false, "installed-runtime", "refuse", kNoCode, false,
+     "program.state", L"other-machine", Runtime::SixtyFourBit},
 };
 
 INSTANTIATE_TEST_SUITE_P(, CheckPrediction, ::testing::ValuesIn(kChecks),

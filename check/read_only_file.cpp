@@ -1,0 +1,55 @@
+#include "check/read_only_file.h"
+
+#include "platform/windows_api.h"
+#include "text/conversion.h"
+
+ReadOnlyFile::ReadOnlyFile(const AnsiString& path)
+    // Shared for writing and deleting too: the check must never stand in the
+    // way of an installer replacing the runtime while it looks.
+    : handle_(Windows().CreateFileW(ToUnicodeString(path).CStr(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
+{
+}
+
+ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept : handle_(other.handle_)
+{
+    other.handle_ = INVALID_HANDLE_VALUE;
+}
+
+ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept
+{
+    if (this != &other) {
+        if (IsOpen()) Windows().CloseHandle(handle_);
+        handle_ = other.handle_;
+        other.handle_ = INVALID_HANDLE_VALUE;
+    }
+    return *this;
+}
+
+ReadOnlyFile::~ReadOnlyFile()
+{
+    if (IsOpen()) Windows().CloseHandle(handle_);
+}
+
+bool ReadOnlyFile::IsDiskFile() const
+{
+    return IsOpen() && Windows().GetFileType(handle_) == FILE_TYPE_DISK;
+}
+
+long long ReadOnlyFile::Size() const
+{
+    LARGE_INTEGER size;
+    if (!IsOpen() || !Windows().GetFileSizeEx(handle_, &size)) return -1;
+    return size.QuadPart;
+}
+
+bool ReadOnlyFile::ReadAt(long long offset, void* buffer, unsigned count) const
+{
+    LARGE_INTEGER position;
+    position.QuadPart = offset;
+    if (!IsOpen() || !Windows().SetFilePointerEx(handle_, position, nullptr, FILE_BEGIN))
+        return false;
+    DWORD read = 0;
+    return Windows().ReadFile(handle_, buffer, count, &read, nullptr) && read == count;
+}
