@@ -4,6 +4,7 @@
 #include "check/folder_finding.h"
 #include "check/program_finding.h"
 #include "check/registry_finding.h"
+#include "check/runtimes_elsewhere.h"
 #include "launcher/registry_names.h"
 #include "platform/arguments.h"
 #include "platform/thread_error_mode.h"
@@ -86,6 +87,9 @@ Findings Survey(const UnicodeString& launcherLine)
         findings.javaHome64 = ExamineRegistryValue(kJavaRuntimeKey, kJavaRuntimeValue, kRead64);
         findings.javaHome32 =
             ExamineRegistryValue(kJavaRuntimeKey, kJavaRuntimeValue, kReadDefault);
+        findings.looksElsewhere = true;
+        findings.runtimesElsewhere =
+            FindRuntimesElsewhere(findings.javaHome64.state != RegistryFinding::State::KeyAbsent);
     }
     if (findings.mode == CheckMode::FixedInstallation) {
         findings.looksAtExecutable = true;
