@@ -81,11 +81,12 @@ AnsiString DescribedProgram(const ProgramFinding& program)
 AnsiString DescribedElsewhere(const RuntimeElsewhere& runtime)
 {
     AnsiString text;
-    FormatText(text, "HKLM\\%s \"%s\" (%s view), Java %s %s: %s: ",
-               ToAnsiString(runtime.registryKey).CStr(),
-               ToAnsiString(UnicodeString(runtime.valueName)).CStr(),
-               RegistryViewName(runtime.view), ToAnsiString(runtime.version).CStr(),
-               runtime.jdk ? "JDK" : "JRE", ToAnsiString(runtime.folder).CStr());
+    FormatText(
+        text,
+        "HKLM\\%s \"%s\" (%s view), Java %s %s: %s: ", ToAnsiString(runtime.registryKey).CStr(),
+        ToAnsiString(UnicodeString(runtime.valueName)).CStr(), RegistryViewName(runtime.view),
+        ToAnsiString(runtime.version).CStr(), runtime.jdk ? "JDK" : "JRE",
+        runtime.folder.IsEmpty() ? "(no folder)" : ToAnsiString(runtime.folder).CStr());
     if (runtime.usable)
         AppendFormattedText(text, "usable (%s)", MachineName(runtime.program.machine));
     else
