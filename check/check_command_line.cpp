@@ -6,6 +6,7 @@
 
 namespace {
 const wchar_t kJsonOption[] = L"--json";
+const wchar_t kRegFixOption[] = L"--reg-fix";
 const wchar_t kLauncherToken[] = L"KorveNembral.exe";
 
 UnicodeString Wide(const wchar_t* text) { return UnicodeString(text); }
@@ -42,9 +43,22 @@ CheckCommandLine ReadCheckCommandLine()
     CheckCommandLine result;
     const int count = ArgumentCount();
     int first = 1;
-    if (count >= 1 && TextEquals(ArgumentAt(1), Wide(kJsonOption))) {
-        result.json = true;
-        first = 2;
+    // The check's options, each at most once and in either order, come first.
+    for (; first <= count; ++first) {
+        const UnicodeString option = ArgumentAt(first);
+        if (!result.json && TextEquals(option, Wide(kJsonOption))) {
+            result.json = true;
+        } else if (!result.regFix && TextEquals(option, Wide(kRegFixOption))) {
+            result.regFix = true;
+            // The file is required, and is not taken for an option.
+            if (first == count || StartsWithDashes(ArgumentAt(first + 1))) {
+                result.usageError = true;
+                return result;
+            }
+            result.regFixFile = ArgumentAt(++first);
+        } else {
+            break;
+        }
     }
     if (first > count) {
         result.launcherLine = LineWithFirstArgument(nullptr);

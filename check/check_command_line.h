@@ -1,10 +1,13 @@
-// The check's own command line: its one option, then the launcher's arguments.
+// The check's own command line: its options, then the launcher's arguments.
 #pragma once
 
 #include "text/unicode_string.h"
 
 struct CheckCommandLine {
     bool json = false;
+    // --reg-fix FILE: where to write the registry file that points the launcher at a runtime.
+    bool regFix = false;
+    UnicodeString regFixFile;
     // A first launcher argument that looks like a misspelt option of the check.
     bool usageError = false;
     // A command line that the launcher reads exactly as it would read the

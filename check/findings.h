@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "text/ansi_string.h"
+#include "text/unicode_string.h"
 
 // The launcher's modes, as its first argument and its folder select them.
 enum class CheckMode { LocalRuntime, InstalledRuntime, FixedInstallation, EmptyPlan };
@@ -49,6 +50,36 @@ struct ProgramFinding {
     unsigned nativeSystem = 0;  // PROCESSOR_ARCHITECTURE_* of this system
 };
 
+// A Java runtime registered below HKEY_LOCAL_MACHINE where the launcher does
+// not read: another key, or the 32-bit view that a 64-bit key hides.
+struct RuntimeElsewhere {
+    enum class View { SixtyFourBit, ThirtyTwoBit, Only };
+    UnicodeString registryKey;  // below HKEY_LOCAL_MACHINE
+    const wchar_t* valueName = L"";
+    View view = View::Only;
+    bool jdk = false;       // registered as a development kit, not as a runtime
+    UnicodeString version;  // as its key names it: "1.8.0_401", "8.0.412.8", "11"
+    int feature = 0;        // the Java version that names: 8 for both of those; 0 unknown
+    int update = 0;         // its update, 401 and 412 there; 0 unknown
+    DWORD type = REG_NONE;
+    // The value's text without its trailing separators: the folder that holds bin\Javaw.exe.
+    UnicodeString folder;
+    bool programExamined = false;
+    ProgramFinding program;
+    bool usable = false;
+    AnsiString whyNotUsable;
+};
+
+// What became of --reg-fix.
+struct RegistryFix {
+    bool asked = false;
+    UnicodeString file;
+    bool written = false;
+    int chosen = -1;  // the runtime in `runtimesElsewhere` it names
+    // Why nothing was written, or why the file could not be.
+    AnsiString reason;
+};
+
 struct Findings {
     AnsiString workingFolder;
     bool hasArgument = false;
@@ -86,4 +117,9 @@ struct Findings {
     AnsiString reason;
     bool programExamined = false;
     ProgramFinding program;
+
+    // Java runtimes the installed-runtime mode does not see, and the fix for them.
+    bool looksElsewhere = false;
+    std::vector<RuntimeElsewhere> runtimesElsewhere;
+    RegistryFix registryFix;
 };

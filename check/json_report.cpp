@@ -4,7 +4,9 @@
 
 #include "check/program_finding.h"
 #include "check/registry_finding.h"
+#include "check/registry_fix.h"
 #include "check/report_names.h"
+#include "check/runtimes_elsewhere.h"
 #include "text/conversion.h"
 
 namespace {
@@ -197,6 +199,43 @@ AnsiString JsonReport(const Findings& findings)
     else
         out += "null";
     JsonField(out, "reason", findings.reason);
+    if (findings.looksElsewhere) {
+        JsonName(out, "runtimesElsewhere");
+        out += '[';
+        for (const RuntimeElsewhere& runtime : findings.runtimesElsewhere) {
+            out += &runtime == &findings.runtimesElsewhere[0] ? "{" : ",{";
+            JsonField(out, "registryKey", ToAnsiString(runtime.registryKey));
+            JsonField(out, "valueName", ToAnsiString(UnicodeString(runtime.valueName)));
+            JsonField(out, "view", RegistryViewName(runtime.view));
+            JsonField(out, "kind", runtime.jdk ? "JDK" : "JRE");
+            JsonField(out, "version", ToAnsiString(runtime.version));
+            JsonField(out, "path", ToAnsiString(runtime.folder));
+            if (runtime.programExamined && runtime.program.machine != 0)
+                JsonField(out, "machine", MachineName(runtime.program.machine));
+            JsonName(out, "usable");
+            out += runtime.usable ? "true" : "false";
+            if (!runtime.usable) JsonField(out, "whyNotUsable", runtime.whyNotUsable);
+            out += '}';
+        }
+        out += ']';
+    }
+    const RegistryFix& fix = findings.registryFix;
+    if (fix.asked) {
+        JsonName(out, "regFix");
+        out += '{';
+        JsonField(out, "file", ToAnsiString(fix.file));
+        JsonName(out, "written");
+        out += fix.written ? "true" : "false";
+        if (fix.written) {
+            JsonField(out, "javaHome", ToAnsiString(findings.runtimesElsewhere[fix.chosen].folder));
+            JsonField(out, "from",
+                      ToAnsiString(findings.runtimesElsewhere[fix.chosen].registryKey));
+            JsonField(out, "rule", kRegistryFixRule);
+        } else {
+            JsonField(out, "reason", fix.reason);
+        }
+        out += '}';
+    }
     out += "}\n";
     return AnsiString(out.data(), static_cast<int>(out.size()));
 }

@@ -1,7 +1,7 @@
 // KorveNembralCheck: tells an administrator what the launcher would do in
 // this folder with these arguments, and why, without starting anything.
 //
-//   KorveNembralCheck.exe [--json] [the launcher's arguments]
+//   KorveNembralCheck.exe [--json] [--reg-fix FILE] [the launcher's arguments]
 //
 // Exit status: 0 when the launcher would start an existing program, 1 when it
 // would refuse the start or end abnormally, 2 for a usage error.
@@ -12,6 +12,7 @@
 
 #include "check/check_command_line.h"
 #include "check/json_report.h"
+#include "check/registry_fix.h"
 #include "check/report_output.h"
 #include "check/survey.h"
 #include "check/text_report.h"
@@ -23,8 +24,10 @@ const int kDoesNotStart = 1;
 const int kUsageError = 2;
 
 const char kUsage[] =
-    "usage: KorveNembralCheck.exe [--json] [the launcher's arguments]\n"
-    "Run it in the folder the launcher is started from; it starts nothing.\n";
+    "usage: KorveNembralCheck.exe [--json] [--reg-fix FILE] [the launcher's arguments]\n"
+    "Run it in the folder the launcher is started from; it starts nothing.\n"
+    "--reg-fix FILE writes a registry file that points the launcher at a Java 8\n"
+    "runtime registered elsewhere, when it lacks one; the registry is not changed.\n";
 }  // namespace
 
 int main()
@@ -37,7 +40,8 @@ int main()
             std::fputs(kUsage, stderr);
             return kUsageError;
         }
-        const Findings findings = Survey(options.launcherLine);
+        Findings findings = Survey(options.launcherLine);
+        if (options.regFix) findings.registryFix = WriteRegistryFix(findings, options.regFixFile);
         const AnsiString report = options.json ? JsonReport(findings) : TextReport(findings);
         // Without a standard output (a task started detached) the status still answers.
         WriteReport(report);

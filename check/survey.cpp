@@ -6,6 +6,7 @@
 #include "check/folder_finding.h"
 #include "check/program_finding.h"
 #include "check/registry_finding.h"
+#include "check/runtimes_elsewhere.h"
 #include "launcher/code_page_path.h"
 #include "launcher/registry_names.h"
 #include "platform/arguments.h"
@@ -128,6 +129,9 @@ Findings Survey(const UnicodeString& launcherLine)
         findings.javaHome64 = ExamineRegistryValue(kJavaRuntimeKey, kJavaRuntimeValue, kRead64);
         findings.javaHome32 =
             ExamineRegistryValue(kJavaRuntimeKey, kJavaRuntimeValue, kReadDefault);
+        findings.looksElsewhere = true;
+        findings.runtimesElsewhere =
+            FindRuntimesElsewhere(findings.javaHome64.state != RegistryFinding::State::KeyAbsent);
     }
     if (findings.mode == CheckMode::FixedInstallation) {
         findings.looksAtExecutable = true;

@@ -5,7 +5,9 @@
 
 #include "check/program_finding.h"
 #include "check/registry_finding.h"
+#include "check/registry_fix.h"
 #include "check/report_names.h"
+#include "check/runtimes_elsewhere.h"
 #include "text/conversion.h"
 #include "text/format.h"
 
@@ -79,6 +81,40 @@ AnsiString DescribedProgram(const ProgramFinding& program)
             break;
     }
     if (program.foundIn) AppendFormattedText(text, "; found in %s", program.foundIn);
+    return text;
+}
+
+AnsiString DescribedElsewhere(const RuntimeElsewhere& runtime)
+{
+    AnsiString text;
+    FormatText(
+        text,
+        "HKLM\\%s \"%s\" (%s view), Java %s %s: %s: ", ToAnsiString(runtime.registryKey).CStr(),
+        ToAnsiString(UnicodeString(runtime.valueName)).CStr(), RegistryViewName(runtime.view),
+        ToAnsiString(runtime.version).CStr(), runtime.jdk ? "JDK" : "JRE",
+        runtime.folder.IsEmpty() ? "(no folder)" : ToAnsiString(runtime.folder).CStr());
+    if (runtime.usable)
+        AppendFormattedText(text, "usable (%s)", MachineName(runtime.program.machine));
+    else
+        AppendFormattedText(text, "not usable, %s", runtime.whyNotUsable.CStr());
+    return text;
+}
+
+AnsiString DescribedFix(const Findings& findings)
+{
+    const RegistryFix& fix = findings.registryFix;
+    AnsiString text;
+    if (!fix.written) {
+        FormatText(text, "not written: %s", fix.reason.CStr());
+        return text;
+    }
+    const RuntimeElsewhere& chosen = findings.runtimesElsewhere[fix.chosen];
+    FormatText(
+        text,
+        "written to %s: \"JavaHome\" %s, in the view the launcher reads first, from HKLM\\%s; "
+        "chosen by: %s",
+        ToAnsiString(fix.file).CStr(), ToAnsiString(chosen.folder).CStr(),
+        ToAnsiString(chosen.registryKey).CStr(), kRegistryFixRule);
     return text;
 }
 
@@ -183,5 +219,15 @@ AnsiString TextReport(const Findings& findings)
             break;
     }
     Line(out, "Verdict:", verdict.CStr());
+    if (findings.looksElsewhere) {
+        // Where other installers register Java, which the launcher does not read.
+        const char* label = "Registered elsewhere:";
+        if (findings.runtimesElsewhere.empty()) Line(out, label, "no Java runtime");
+        for (const RuntimeElsewhere& runtime : findings.runtimesElsewhere) {
+            Line(out, label, DescribedElsewhere(runtime).CStr());
+            label = "";
+        }
+    }
+    if (findings.registryFix.asked) Line(out, "Registry fix:", DescribedFix(findings).CStr());
     return AnsiString(out.data(), static_cast<int>(out.size()));
 }

@@ -184,3 +184,11 @@ LSTATUS WindowsApi::RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserv
 LSTATUS WindowsApi::RegCloseKey(HKEY key) { return ::RegCloseKey(key); }
 
 LSTATUS WindowsApi::RegFlushKey(HKEY key) { return ::RegFlushKey(key); }
+
+LSTATUS WindowsApi::RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameLength,
+                                  LPDWORD reserved, LPWSTR className, LPDWORD classLength,
+                                  PFILETIME lastWriteTime)
+{
+    return ::RegEnumKeyExW(key, index, name, nameLength, reserved, className, classLength,
+                           lastWriteTime);
+}

@@ -82,6 +82,9 @@ public:
                                      LPBYTE data, LPDWORD dataSize);
     virtual LSTATUS RegCloseKey(HKEY key);
     virtual LSTATUS RegFlushKey(HKEY key);
+    virtual LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameLength,
+                                  LPDWORD reserved, LPWSTR className, LPDWORD classLength,
+                                  PFILETIME lastWriteTime);
 };
 
 // Returns the installed WindowsApi, the system's own unless a test installed

@@ -13,7 +13,7 @@
 #include "tests/support/registry_fixture.h"
 
 #if !defined(WINE64_PROGRAMS_WINPATH)
-#error "the check's cases need WINE64_PROGRAMS_WINPATH"
+#error "the check's cases and the fix's import need WINE64_PROGRAMS_WINPATH"
 #endif
 
 namespace {
@@ -405,4 +405,163 @@ TEST_F(LauncherCase, CheckTakesAnOptionItDoesNotKnowForAUsageError)
 
     EXPECT_EQ(2u, Run(start).exitCode);
 }
+
+// --- Java runtimes registered where the launcher does not read ----------------
+
+// One registration: a key in one view, and a value naming a stand-in's folder.
+struct Registered {
+    const wchar_t* key;
+    REGSAM view;
+    // The key alone when null.
+    const wchar_t* value;
+    // Below the case's root; holds bin\Javaw.exe.
+    const wchar_t* folder;
+    // As the OpenJDK MSI writes its "Path".
+    bool trailingSeparator;
+    bool listedUsable;
+};
+
+struct ElsewhereRow {
+    const char* scenario;
+    Registered registrations[3];
+    int count;
+    // The registration whose folder the fix names; -1 for no fix.
+    int chosen;
+};
+
+void PrintTo(const ElsewhereRow& row, std::ostream* out) { *out << row.scenario; }
+
+class RuntimesElsewhere : public LauncherCase, public ::testing::WithParamInterface<ElsewhereRow> {
+protected:
+    // A folder name that the ANSI code page holds beyond ASCII, so that the
+    // import shows the fix's encoding; plain where the code page has no such letter.
+    std::wstring Folder(const wchar_t* folder) const
+    {
+        const std::wstring accented = std::wstring(folder) + L"-\u00e7\u00e3o";
+        return Under(FromAnsi(Ansi(accented)) == accented ? accented : folder);
+    }
+
+    std::vector<std::unique_ptr<TestRegistryKey>> keys_;
+};
+
+TEST_P(RuntimesElsewhere, CheckListsThemAndItsFixMakesTheLauncherStartJavaEight)
+{
+    const ElsewhereRow& row = GetParam();
+    if (!HasTwoRegistryViews()) GTEST_SKIP() << "the fix is imported on 64-bit Windows";
+    for (int i = 0; i < row.count; ++i) {
+        const Registered& registered = row.registrations[i];
+        keys_.push_back(std::make_unique<TestRegistryKey>(registered.key, registered.view));
+        if (!registered.value) continue;
+        const std::wstring folder = Folder(registered.folder);
+        PlaceStandIn(folder + L"\\bin\\Javaw.exe");
+        ASSERT_TRUE(keys_.back()->SetString(registered.value,
+                                            folder + (registered.trailingSeparator ? L"\\" : L"")));
+    }
+    // What the user sees before the fix: "Erro 2" (the box itself is the other cases' concern).
+    const LauncherOutcome before = Run(StartIn(App()));
+    ASSERT_EQ(1u, before.boxes.size());
+    EXPECT_EQ(ToUtf8(FailureText(ERROR_FILE_NOT_FOUND)), ToUtf8(before.boxes[0].text));
+    EXPECT_FALSE(Record().present);
+
+    const std::wstring fixFile = Under(L"fix.reg");
+    LauncherStart check;
+    check.executable = BuiltCheck();
+    check.commandLine = L"\"" + check.executable + L"\" --json --reg-fix \"" + fixFile + L"\"";
+    check.currentDirectory = App();
+    check.outputPath = Under(L"check.json");
+    const LauncherOutcome checked = Run(check);
+    const std::string shown = ReadFileBytes(check.outputPath);
+    JsonNode json;
+    std::string error;
+    ASSERT_TRUE(ReadJson(shown, json, error)) << error << ": " << shown;
+    EXPECT_EQ(1u, checked.exitCode) << shown;
+    EXPECT_EQ(L"refuse", JsonValue(json, "verdict"));
+    EXPECT_EQ(L"2", JsonValue(json, "code"));
+
+    // Every registration with a value is listed, in its view, with the
+    // folder that holds bin\Javaw.exe, and usable only when Java 8.
+    const JsonNode* elsewhere = FindMember(json, L"runtimesElsewhere");
+    ASSERT_TRUE(elsewhere) << shown;
+    const std::vector<JsonNode>& listed = elsewhere->items;
+    int expected = 0;
+    for (int i = 0; i < row.count; ++i) {
+        const Registered& registered = row.registrations[i];
+        if (!registered.value) continue;
+        ++expected;
+        const std::string view = registered.view == KEY_WOW64_64KEY ? "64-bit" : "32-bit";
+        int matches = 0;
+        for (const JsonNode& object : listed) {
+            if (_wcsicmp(JsonValue(object, "registryKey").c_str(), registered.key) != 0 ||
+                ToUtf8(JsonValue(object, "view")) != view)
+                continue;
+            ++matches;
+            EXPECT_EQ(ToUtf8(Folder(registered.folder)), ToUtf8(JsonValue(object, "path")));
+            EXPECT_EQ(registered.listedUsable ? L"true" : L"false", JsonValue(object, "usable"))
+                << shown;
+        }
+        EXPECT_EQ(1, matches) << ToUtf8(registered.key) << " in the " << view << " view: " << shown;
+    }
+    EXPECT_EQ(static_cast<std::size_t>(expected), listed.size()) << shown;
+
+    const JsonNode* fix = FindMember(json, L"regFix");
+    ASSERT_TRUE(fix) << shown;
+    const std::string fileBytes = ReadFileBytes(fixFile);
+    if (row.chosen < 0) {
+        EXPECT_EQ(L"false", JsonValue(*fix, "written")) << shown;
+        EXPECT_TRUE(fileBytes.empty()) << "a fix was written though no Java 8 runs here";
+        return;
+    }
+    EXPECT_EQ(L"true", JsonValue(*fix, "written")) << shown;
+    // regedit's own form: UTF-16LE after a byte order mark.
+    ASSERT_GE(fileBytes.size(), 2u);
+    EXPECT_EQ("\xFF\xFE", fileBytes.substr(0, 2));
+
+    // Imported as the guide says, with the 64-bit regedit, into the view the launcher reads first.
+    ImportedRegistryKey landed(kJavaRuntimeKey, KEY_WOW64_64KEY);
+    ImportedRegistryKey strayed(kJavaRuntimeKey, KEY_WOW64_32KEY);
+    LauncherStart import;
+    import.executable = WindowsPath(WINE64_PROGRAMS_WINPATH) + L"\\regedit.exe";
+    import.commandLine = L"regedit.exe /s \"" + fixFile + L"\"";
+    import.currentDirectory = root_.Path();
+    const LauncherOutcome importing = RunLauncher(import);
+    ASSERT_TRUE(importing.started) << "error " << importing.startError;
+    ASSERT_EQ(0u, importing.exitCode);
+    EXPECT_TRUE(landed.IsThere());
+
+    const LauncherOutcome outcome = Run(StartIn(App()));
+
+    EXPECT_EQ(0u, outcome.exitCode);
+    EXPECT_TRUE(outcome.boxes.empty());
+    const ChildRecord child = Record();
+    ASSERT_TRUE(child.present);
+    const std::wstring runtime = Folder(row.registrations[row.chosen].folder);
+    EXPECT_EQ(ToUtf8(L"\"" + runtime + L"\\bin\\Javaw.exe\" -Xms512m -Xmx1024m -jar \"" + App() +
+                     L"\\korve2020.jar\" --start"),
+              ToUtf8(child.commandLine));
+}
+
+const wchar_t kOpenJdkMsiKey[] = L"SOFTWARE\\Eclipse Adoptium\\JRE\\8.0.412.8\\hotspot\\MSI";
+const wchar_t kJdkEightKey[] = L"SOFTWARE\\JavaSoft\\Java Development Kit\\1.8";
+const wchar_t kJavaElevenKey[] = L"SOFTWARE\\JavaSoft\\JRE\\11";
+
+const ElsewhereRow kElsewhere[] = {
+    {"OpenJdkMsiDefaultBesideJdkEightAndJavaEleven",
+     {{kOpenJdkMsiKey, KEY_WOW64_64KEY, L"Path", L"jre-8.0.412.8-hotspot", true, true},
+      {kJdkEightKey, KEY_WOW64_32KEY, L"JavaHome", L"jdk1.8.0_401", false, true},
+      {kJavaElevenKey, KEY_WOW64_64KEY, L"JavaHome", L"jdk-11", false, false}},
+     3,
+     0},
+    {"SixtyFourBitKeyHidesTheThirtyTwoBitRuntime",
+     {{kJavaRuntimeKey, KEY_WOW64_64KEY, nullptr, nullptr, false, false},
+      {kJavaRuntimeKey, KEY_WOW64_32KEY, L"JavaHome", L"jre1.8.0_401", false, true}},
+     2,
+     1},
+    {"OnlyJavaEleven",
+     {{kJavaElevenKey, KEY_WOW64_64KEY, L"JavaHome", L"jdk-11", false, false}},
+     1,
+     -1},
+};
+
+INSTANTIATE_TEST_SUITE_P(, RuntimesElsewhere, ::testing::ValuesIn(kElsewhere),
+                         [](const auto& info) { return std::string(info.param.scenario); });
 }  // namespace
