@@ -1,4 +1,6 @@
-# Cross build for 32-bit x86 Windows with mingw-w64 in its posix thread model.
+# Cross build for 32-bit x86 Windows with mingw-w64 in its posix thread model:
+# the tests, whose GoogleTest wants it. The shipped executables come from
+# i686-w64-mingw32-win32.cmake, which takes everything here but the compilers.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
 

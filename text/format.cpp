@@ -5,16 +5,21 @@
 #include <cstring>
 #include <utility>
 
-// The build defines __USE_MINGW_ANSI_STDIO, so vsnprintf is the C99 one that
-// returns the full length when the buffer is too small; the system's own
-// returns -1 there, which would make every counting pass come out empty.
+// The system's C run-time formats: _vscprintf counts the result and _vsnprintf
+// writes it. For the two conversions templates use, "%s" and "%d", they give
+// the bytes the C99 vsnprintf gives, without the toolchain's own printf family
+// in the executable. _vsnprintf leaves a result that fills its buffer exactly
+// unterminated, so the writing pass gets n + 1 bytes for n.
+//
+// Template bytes go out unchanged only while the C run-time's locale has no
+// lead bytes: the programs never set one, so it stays "C".
 
 namespace {
 int CountFormatted(const char* format, va_list arguments)
 {
     va_list copy;
     va_copy(copy, arguments);
-    const int n = std::vsnprintf(nullptr, 0, format, copy);
+    const int n = _vscprintf(format, copy);
     va_end(copy);
     return n;
 }
@@ -30,7 +35,7 @@ void FormatText(AnsiString& text, const char* format, ...)
     const int n = CountFormatted(format, arguments);
     AnsiString result;
     result.Resize(n);
-    if (n > 0) std::vsnprintf(result.Data(), n + 1, format, arguments);
+    if (n > 0) _vsnprintf(result.Data(), n + 1, format, arguments);
     va_end(arguments);
     text = std::move(result);
 }
@@ -45,7 +50,7 @@ void AppendFormattedText(AnsiString& text, const char* format, ...)
         AnsiString result;
         result.Resize(c + n);
         if (c > 0) std::memcpy(result.Data(), text.CStr(), c);
-        std::vsnprintf(result.Data() + c, n + 1, format, arguments);
+        _vsnprintf(result.Data() + c, n + 1, format, arguments);
         text = std::move(result);
     }
     va_end(arguments);
