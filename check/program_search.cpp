@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/arguments.h"
 #include "platform/windows_api.h"
 #include "text/conversion.h"
 #include "text/format.h"
@@ -21,19 +22,12 @@ AnsiString Queried(Query query)
     return written == 0 || written > needed ? AnsiString() : AnsiString(buffer.data(), written);
 }
 
+// This program's own folder, which the launcher's is taken to be.
 AnsiString ModuleFolder()
 {
-    std::vector<char> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD written =
-            Windows().GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (written == 0) return AnsiString();
-        if (written < buffer.size()) break;
-        buffer.resize(buffer.size() * 2);
-    }
-    const char* slash = std::strrchr(buffer.data(), '\\');
-    return slash ? AnsiString(buffer.data(), static_cast<int>(slash - buffer.data()))
-                 : AnsiString();
+    const AnsiString path = ToAnsiString(ArgumentAt(0));
+    const char* slash = std::strrchr(path.CStr(), '\\');
+    return slash ? AnsiString(path.CStr(), static_cast<int>(slash - path.CStr())) : AnsiString();
 }
 
 AnsiString Variable(const char* name, bool& present)
