@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "check/program_finding.h"
+#include "launcher/code_page_path.h"
 #include "launcher/registry_names.h"
 #include "platform/kernel32_function.h"
 #include "platform/registry.h"
@@ -183,12 +184,11 @@ void Judge(RuntimeElsewhere& runtime)
             why = AnsiString("its key names no Java version; the application needs Java 8");
         return;
     }
-    // The launcher passes the folder on in the ANSI code page.
-    const AnsiString folder = ToAnsiString(runtime.folder);
-    const UnicodeString back = ToUnicodeString(folder);
-    if (back.Length() != runtime.folder.Length() ||
-        std::wmemcmp(back.CStr(), runtime.folder.CStr(), back.Length()) != 0) {
-        why = AnsiString("the folder's name has characters outside the ANSI code page");
+    // The folder as the launcher would give it to the runtime, in the ANSI code page.
+    AnsiString folder;
+    if (ToCodePagePath(runtime.folder, folder) != ERROR_SUCCESS) {
+        why = AnsiString(
+            "the folder's name has characters outside the ANSI code page, and no short name");
         return;
     }
     AnsiString commandLine;
