@@ -81,7 +81,8 @@ const char* NotMendable(const Findings& findings)
         case Verdict::Refuse:
             break;
     }
-    if (!findings.codeKnown)
+    // Any other refusal has a "JavaHome" the launcher reads: a fix would replace it unseen.
+    if (!findings.codeKnown || findings.code != ERROR_FILE_NOT_FOUND)
         return "\"JavaHome\" is set; the launcher refuses for another reason (see the verdict)";
     return nullptr;
 }

@@ -419,6 +419,9 @@ struct Registered {
     // As the OpenJDK MSI writes its "Path".
     bool trailingSeparator;
     bool listedUsable;
+    // The launcher's own value, written with quotes around the folder: read by
+    // the launcher, so never listed.
+    bool quoted = false;
 };
 
 struct ElsewhereRow {
@@ -427,6 +430,8 @@ struct ElsewhereRow {
     int count;
     // The registration whose folder the fix names; -1 for no fix.
     int chosen;
+    // The code the launcher refuses with before any fix.
+    DWORD refusal = ERROR_FILE_NOT_FOUND;
 };
 
 void PrintTo(const ElsewhereRow& row, std::ostream* out) { *out << row.scenario; }
@@ -454,13 +459,14 @@ TEST_P(RuntimesElsewhere, CheckListsThemAndItsFixMakesTheLauncherStartJavaEight)
         if (!registered.value) continue;
         const std::wstring folder = Folder(registered.folder);
         PlaceStandIn(folder + L"\\bin\\Javaw.exe");
+        const std::wstring text = folder + (registered.trailingSeparator ? L"\\" : L"");
         ASSERT_TRUE(keys_.back()->SetString(registered.value,
-                                            folder + (registered.trailingSeparator ? L"\\" : L"")));
+                                            registered.quoted ? L"\"" + text + L"\"" : text));
     }
-    // What the user sees before the fix: "Erro 2" (the box itself is the other cases' concern).
+    // What the user sees before the fix (the box itself is the other cases' concern).
     const LauncherOutcome before = Run(StartIn(App()));
     ASSERT_EQ(1u, before.boxes.size());
-    EXPECT_EQ(ToUtf8(FailureText(ERROR_FILE_NOT_FOUND)), ToUtf8(before.boxes[0].text));
+    EXPECT_EQ(ToUtf8(FailureText(row.refusal)), ToUtf8(before.boxes[0].text));
     EXPECT_FALSE(Record().present);
 
     const std::wstring fixFile = Under(L"fix.reg");
@@ -476,7 +482,7 @@ TEST_P(RuntimesElsewhere, CheckListsThemAndItsFixMakesTheLauncherStartJavaEight)
     ASSERT_TRUE(ReadJson(shown, json, error)) << error << ": " << shown;
     EXPECT_EQ(1u, checked.exitCode) << shown;
     EXPECT_EQ(L"refuse", JsonValue(json, "verdict"));
-    EXPECT_EQ(L"2", JsonValue(json, "code"));
+    EXPECT_EQ(std::to_wstring(row.refusal), JsonValue(json, "code"));
 
     // Every registration with a value is listed, in its view, with the
     // folder that holds bin\Javaw.exe, and usable only when Java 8.
@@ -486,7 +492,7 @@ TEST_P(RuntimesElsewhere, CheckListsThemAndItsFixMakesTheLauncherStartJavaEight)
     int expected = 0;
     for (int i = 0; i < row.count; ++i) {
         const Registered& registered = row.registrations[i];
-        if (!registered.value) continue;
+        if (!registered.value || registered.quoted) continue;
         ++expected;
         const std::string view = registered.view == KEY_WOW64_64KEY ? "64-bit" : "32-bit";
         int matches = 0;
@@ -556,6 +562,14 @@ const ElsewhereRow kElsewhere[] = {
       {kJavaRuntimeKey, KEY_WOW64_32KEY, L"JavaHome", L"jre1.8.0_401", false, true}},
      2,
      1},
+    // A "JavaHome" the launcher refuses for its quotes is the administrator's to
+    // correct: the fix never replaces it, though a usable runtime is listed.
+    {"QuotedJavaHomeIsNotReplaced",
+     {{kJavaRuntimeKey, KEY_WOW64_64KEY, L"JavaHome", L"jre1.8.0_391", false, false, true},
+      {kOpenJdkMsiKey, KEY_WOW64_64KEY, L"Path", L"jre-8.0.412.8-hotspot", true, true}},
+     2,
+     -1,
+     ERROR_INVALID_NAME},
     {"OnlyJavaEleven",
      {{kJavaElevenKey, KEY_WOW64_64KEY, L"JavaHome", L"jdk-11", false, false}},
      1,
