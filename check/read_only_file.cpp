@@ -12,35 +12,15 @@ ReadOnlyFile::ReadOnlyFile(const AnsiString& path)
 {
 }
 
-ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept : handle_(other.handle_)
-{
-    other.handle_ = INVALID_HANDLE_VALUE;
-}
-
-ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept
-{
-    if (this != &other) {
-        if (IsOpen()) Windows().CloseHandle(handle_);
-        handle_ = other.handle_;
-        other.handle_ = INVALID_HANDLE_VALUE;
-    }
-    return *this;
-}
-
-ReadOnlyFile::~ReadOnlyFile()
-{
-    if (IsOpen()) Windows().CloseHandle(handle_);
-}
-
 bool ReadOnlyFile::IsDiskFile() const
 {
-    return IsOpen() && Windows().GetFileType(handle_) == FILE_TYPE_DISK;
+    return IsOpen() && Windows().GetFileType(handle_.Get()) == FILE_TYPE_DISK;
 }
 
 long long ReadOnlyFile::Size() const
 {
     LARGE_INTEGER size;
-    if (!IsOpen() || !Windows().GetFileSizeEx(handle_, &size)) return -1;
+    if (!IsOpen() || !Windows().GetFileSizeEx(handle_.Get(), &size)) return -1;
     return size.QuadPart;
 }
 
@@ -48,8 +28,8 @@ bool ReadOnlyFile::ReadAt(long long offset, void* buffer, unsigned count) const
 {
     LARGE_INTEGER position;
     position.QuadPart = offset;
-    if (!IsOpen() || !Windows().SetFilePointerEx(handle_, position, nullptr, FILE_BEGIN))
+    if (!IsOpen() || !Windows().SetFilePointerEx(handle_.Get(), position, nullptr, FILE_BEGIN))
         return false;
     DWORD read = 0;
-    return Windows().ReadFile(handle_, buffer, count, &read, nullptr) && read == count;
+    return Windows().ReadFile(handle_.Get(), buffer, count, &read, nullptr) && read == count;
 }

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "platform/windows_handles.h"
 #include "text/ansi_string.h"
 
 class ReadOnlyFile {
@@ -11,14 +12,9 @@ public:
     // it with every other user; IsOpen() tells whether it opened. Never throws
     // but for lack of memory.
     explicit ReadOnlyFile(const AnsiString& path);
-    ReadOnlyFile(ReadOnlyFile&& other) noexcept;
-    ReadOnlyFile& operator=(ReadOnlyFile&& other) noexcept;
-    ReadOnlyFile(const ReadOnlyFile&) = delete;
-    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
-    ~ReadOnlyFile();
 
     // Returns whether the file opened; never throws.
-    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+    bool IsOpen() const { return !handle_.IsEmpty(); }
     // Returns whether it is a file on a disk, not a device or a pipe; never throws.
     bool IsDiskFile() const;
     // Returns its size in bytes, or -1 when the platform does not tell; never throws.
@@ -27,5 +23,5 @@ public:
     bool ReadAt(long long offset, void* buffer, unsigned count) const;
 
 private:
-    HANDLE handle_;
+    UniqueFileHandle handle_;
 };

@@ -7,6 +7,7 @@
 #include "launcher/code_page_path.h"
 #include "launcher/registry_names.h"
 #include "platform/kernel32_function.h"
+#include "platform/key_path.h"
 #include "platform/registry.h"
 #include "platform/windows_api.h"
 #include "text/conversion.h"
@@ -50,17 +51,6 @@ const Registration kRegistrations[] = {
     // "zulu-8"; the key does not tell a runtime from a development kit.
     {L"SOFTWARE\\Azul Systems\\Zulu", L"InstallationPath", true, Layout::VersionKey},
 };
-
-UnicodeString Joined(const UnicodeString& parent, const UnicodeString& child)
-{
-    UnicodeString joined;
-    joined.Resize(parent.Length() + 1 + child.Length());
-    wchar_t* out = joined.Data();
-    std::wmemcpy(out, parent.CStr(), parent.Length());
-    out[parent.Length()] = L'\\';
-    std::wmemcpy(out + parent.Length() + 1, child.CStr(), child.Length());
-    return joined;
-}
 
 REGSAM AccessFor(View view)
 {
@@ -249,15 +239,16 @@ std::vector<RuntimeElsewhere> FindRuntimesElsewhere(bool thirtyTwoBitKeyHidden)
             const UnicodeString key(registration.key);
             for (const UnicodeString& version : SubkeyNames(key, view)) {
                 if (IsLaunchersOwn(registration, version, view, thirtyTwoBitKeyHidden)) continue;
-                const UnicodeString versionKey = Joined(key, version);
+                const UnicodeString versionKey = JoinKeyPath(key, version);
                 if (registration.layout == Layout::VersionKey) {
                     AddIfRegistered(found, registration, versionKey, version, view);
                     continue;
                 }
                 for (const UnicodeString& machine : SubkeyNames(versionKey, view))
-                    AddIfRegistered(found, registration,
-                                    Joined(Joined(versionKey, machine), UnicodeString(L"MSI")),
-                                    version, view);
+                    AddIfRegistered(
+                        found, registration,
+                        JoinKeyPath(JoinKeyPath(versionKey, machine), UnicodeString(L"MSI")),
+                        version, view);
             }
         }
     }

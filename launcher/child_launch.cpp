@@ -4,6 +4,7 @@
 
 #include "platform/thread_error_mode.h"
 #include "platform/windows_api.h"
+#include "platform/windows_handles.h"
 #include "text/format.h"
 
 static_assert(sizeof(STARTUPINFOA) == 68, "the start record is 68 bytes on 32-bit Windows");
@@ -19,27 +20,21 @@ public:
         : process_(started.hProcess), thread_(started.hThread)
     {
     }
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
-    ChildProcess(ChildProcess&& other) noexcept : process_(other.process_), thread_(other.thread_)
-    {
-        other.process_ = nullptr;
-        other.thread_ = nullptr;
-    }
+    ChildProcess(ChildProcess&&) = default;
     ChildProcess& operator=(ChildProcess&&) = delete;
+    // Members would go in reverse order, the thread handle first.
     ~ChildProcess()
     {
-        if (IsEmpty()) return;
-        Windows().CloseHandle(process_);
-        Windows().CloseHandle(thread_);
+        process_.Reset();
+        thread_.Reset();
     }
 
-    bool IsEmpty() const { return process_ == nullptr; }
-    HANDLE Process() const { return process_; }
+    bool IsEmpty() const { return process_.IsEmpty(); }
+    HANDLE Process() const { return process_.Get(); }
 
 private:
-    HANDLE process_ = nullptr;
-    HANDLE thread_ = nullptr;
+    UniqueObjectHandle process_;
+    UniqueObjectHandle thread_;
 };
 
 // Makes the plan's directory current and starts the child hidden there;

@@ -3,14 +3,13 @@
 #include <utility>
 
 #include "platform/arguments.h"
+#include "platform/longest_path.h"
 #include "platform/thread_error_mode.h"
 #include "platform/windows_api.h"
 #include "text/conversion.h"
 #include "text/format.h"
 
 namespace {
-const int kLongestPath = 32767;
-
 bool IsSeparator(wchar_t unit) { return unit == L'\\' || unit == L'/'; }
 
 // The best-fit conversion writes a look-alike for a character the code page
@@ -50,7 +49,7 @@ DWORD ToCodePagePath(const UnicodeString& path, AnsiString& narrow)
     const UnicodeString whole(path.CStr());
     // No file system names a longer path, so it has no short form either; and
     // a registry value of any length would otherwise be joined piece by piece.
-    if (whole.Length() > kLongestPath) return ERROR_NO_UNICODE_TRANSLATION;
+    if (whole.Length() > kLongestPathLength) return ERROR_NO_UNICODE_TRANSLATION;
     const wchar_t* units = whole.CStr();
     // Short names are read from the volume: an empty drive fails instead of asking the user.
     const ThreadErrorModeScope failCriticalErrors;

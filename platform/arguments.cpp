@@ -1,6 +1,8 @@
 #include "platform/arguments.h"
 
+#include "platform/longest_path.h"
 #include "platform/windows_api.h"
+#include "platform/windows_handles.h"
 
 namespace {
 const wchar_t kQuote = L'"';
@@ -73,8 +75,8 @@ int SkipToken(const wchar_t*& position)
     return length;
 }
 
-// The longest path the platform handles, in code units with the terminating 0.
-const DWORD kLongestPath = 32768;
+// A buffer for the longest path, its terminating 0 included.
+const DWORD kLongestPathBuffer = kLongestPathLength + 1;
 
 // Returns the own executable's path. The first call uses 261 units, enough for
 // any path within MAX_PATH. A path that fills the buffer was cut short, and a
@@ -92,44 +94,10 @@ UnicodeString ExecutablePath()
             path.Resize(static_cast<int>(written));
             return path;
         }
-        if (size >= kLongestPath) return UnicodeString();
-        size = size * 2 > kLongestPath ? kLongestPath : size * 2;
+        if (size >= kLongestPathBuffer) return UnicodeString();
+        size = size * 2 > kLongestPathBuffer ? kLongestPathBuffer : size * 2;
     }
 }
-
-// Owns a handle from CreateFileW and closes it when it goes.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    FileHandle(FileHandle&& other) noexcept : handle_(other.handle_)
-    {
-        other.handle_ = INVALID_HANDLE_VALUE;
-    }
-    FileHandle& operator=(FileHandle&& other) noexcept
-    {
-        if (this != &other) {
-            Close();
-            handle_ = other.handle_;
-            other.handle_ = INVALID_HANDLE_VALUE;
-        }
-        return *this;
-    }
-    ~FileHandle() { Close(); }
-
-    // Returns whether the open succeeded; never throws.
-    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-    // Closes the handle now, if open; never throws.
-    void Close()
-    {
-        if (IsOpen()) Windows().CloseHandle(handle_);
-        handle_ = INVALID_HANDLE_VALUE;
-    }
-
-private:
-    HANDLE handle_;
-};
 
 // Whether a failed attribute read proves the path absent. Any other failure
 // (no access, a sharing conflict, ...) means something is there.
@@ -195,7 +163,7 @@ UnicodeString CurrentDirectory()
             directory.Resize(length);
             return directory;
         }
-        if (reported > kLongestPath) return UnicodeString();
+        if (reported > kLongestPathBuffer) return UnicodeString();
         size = reported > size ? reported : size + 1;
     }
     return UnicodeString();
@@ -211,10 +179,10 @@ bool IsExistingDirectory(const UnicodeString& path, bool followLinks)
     if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 || !followLinks) return directory;
     // Opening without FILE_FLAG_OPEN_REPARSE_POINT follows the link: a link
     // whose target is gone does not open.
-    FileHandle target(api.CreateFileW(path.CStr(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!target.IsOpen()) return false;
-    target.Close();
+    UniqueFileHandle target(api.CreateFileW(path.CStr(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (target.IsEmpty()) return false;
+    target.Reset();
     return directory;
 }
 

@@ -1,9 +1,9 @@
 #include "platform/registry.h"
 
-#include <cstring>
 #include <memory>
 #include <utility>
 
+#include "platform/key_path.h"
 #include "platform/windows_api.h"
 #include "text/conversion.h"
 #include "text/format.h"
@@ -13,25 +13,6 @@ namespace {
 constexpr REGSAM kExistenceRights = STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS;
 constexpr REGSAM kViewBits = KEY_WOW64_64KEY | KEY_WOW64_32KEY;
 
-// A key handle opened by this accessor, closed on every way out unless handed on.
-class OpenedKey {
-public:
-    OpenedKey() = default;
-    OpenedKey(const OpenedKey&) = delete;
-    OpenedKey& operator=(const OpenedKey&) = delete;
-    ~OpenedKey()
-    {
-        if (handle_) Windows().RegCloseKey(handle_);
-    }
-
-    PHKEY Receiver() { return &handle_; }
-    HKEY Get() const { return handle_; }
-    HKEY Release() { return std::exchange(handle_, nullptr); }
-
-private:
-    HKEY handle_ = nullptr;
-};
-
 // A path split by the accessor's rule: the key it is taken from, and what
 // remains of it below that key.
 struct ResolvedPath {
@@ -39,17 +20,6 @@ struct ResolvedPath {
     UnicodeString Rest;
     bool Relative;
 };
-
-UnicodeString JoinPath(const UnicodeString& parent, const UnicodeString& child)
-{
-    UnicodeString joined;
-    joined.Resize(parent.Length() + 1 + child.Length());
-    wchar_t* out = joined.Data();
-    std::memcpy(out, parent.CStr(), sizeof(wchar_t) * parent.Length());
-    out[parent.Length()] = L'\\';
-    std::memcpy(out + parent.Length() + 1, child.CStr(), sizeof(wchar_t) * child.Length());
-    return joined;
-}
 
 TRegDataType DataTypeOf(DWORD type)
 {
@@ -100,26 +70,25 @@ bool TRegistry::KeyExists(const UnicodeString& Key)
 {
     // The mask lives here only, so Access never changes, whatever happens.
     const REGSAM mask = (FAccess & kViewBits) | kExistenceRights;
-    const ResolvedPath path = Resolve(Key, FRootKey, FCurrentKey);
-    OpenedKey probe;
-    Windows().RegOpenKeyExW(path.Base, path.Rest.CStr(), 0, mask, probe.Receiver());
-    return probe.Get() != nullptr;
+    const ResolvedPath path = Resolve(Key, FRootKey, FCurrentKey.Get());
+    UniqueRegistryKey probe;
+    Windows().RegOpenKeyExW(path.Base, path.Rest.CStr(), 0, mask, probe.Receive());
+    return !probe.IsEmpty();
 }
 
 bool TRegistry::OpenKey(const UnicodeString& Key, bool CanCreate)
 {
     // Keys are never created: the launcher only reads.
     (void)CanCreate;
-    const ResolvedPath path = Resolve(Key, FRootKey, FCurrentKey);
-    OpenedKey opened;
-    FLastError =
-        Windows().RegOpenKeyExW(path.Base, path.Rest.CStr(), 0, FAccess, opened.Receiver());
+    const ResolvedPath path = Resolve(Key, FRootKey, FCurrentKey.Get());
+    UniqueRegistryKey opened;
+    FLastError = Windows().RegOpenKeyExW(path.Base, path.Rest.CStr(), 0, FAccess, opened.Receive());
     if (FLastError != ERROR_SUCCESS) return false;
     UnicodeString newPath =
-        path.Relative && FCurrentKey ? JoinPath(FCurrentPath, path.Rest) : path.Rest;
+        path.Relative && !FCurrentKey.IsEmpty() ? JoinKeyPath(FCurrentPath, path.Rest) : path.Rest;
     // The previous key goes only now: the new one may have been opened below it.
     CloseKey();
-    FCurrentKey = opened.Release();
+    FCurrentKey = std::move(opened);
     FCurrentPath = std::move(newPath);
     return true;
 }
@@ -130,8 +99,8 @@ bool TRegistry::GetDataInfo(const UnicodeString& ValueName, TRegDataInfo& Value)
     Value.DataSize = 0;
     DWORD type = REG_NONE;
     DWORD size = 0;
-    FLastError =
-        Windows().RegQueryValueExW(FCurrentKey, ValueName.CStr(), nullptr, &type, nullptr, &size);
+    FLastError = Windows().RegQueryValueExW(FCurrentKey.Get(), ValueName.CStr(), nullptr, &type,
+                                            nullptr, &size);
     if (FLastError != ERROR_SUCCESS) return false;
     Value.RegData = DataTypeOf(type);
     Value.DataSize = static_cast<std::int32_t>(size);
@@ -153,7 +122,7 @@ UnicodeString TRegistry::ReadString(const UnicodeString& Name)
     std::unique_ptr<wchar_t[]> buffer(new wchar_t[units + 1]());
     DWORD type = REG_NONE;
     DWORD size = static_cast<DWORD>(n);
-    FLastError = Windows().RegQueryValueExW(FCurrentKey, Name.CStr(), nullptr, &type,
+    FLastError = Windows().RegQueryValueExW(FCurrentKey.Get(), Name.CStr(), nullptr, &type,
                                             reinterpret_cast<LPBYTE>(buffer.get()), &size);
     AnsiString message;
     if (FLastError != ERROR_SUCCESS) {
@@ -174,9 +143,8 @@ UnicodeString TRegistry::ReadString(const UnicodeString& Name)
 
 void TRegistry::CloseKey()
 {
-    if (!FCurrentKey) return;
-    if (!FLazyWrite) Windows().RegFlushKey(FCurrentKey);
-    Windows().RegCloseKey(FCurrentKey);
-    FCurrentKey = nullptr;
+    if (FCurrentKey.IsEmpty()) return;
+    if (!FLazyWrite) Windows().RegFlushKey(FCurrentKey.Get());
+    FCurrentKey.Reset();
     FCurrentPath = UnicodeString();
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "platform/exception.h"
+#include "platform/windows_handles.h"
 #include "text/unicode_string.h"
 
 // The kind of a value's data. REG_BINARY maps to rdBinary and REG_DWORD to
@@ -40,7 +41,7 @@ public:
     HKEY RootKey() const { return FRootKey; }
     // Sets the root key; a different one closes the current key; never throws.
     void SetRootKey(HKEY Value);
-    HKEY CurrentKey() const { return FCurrentKey; }
+    HKEY CurrentKey() const { return FCurrentKey.Get(); }
     const UnicodeString& CurrentPath() const { return FCurrentPath; }
     LONG LastError() const { return FLastError; }
     REGSAM Access() const { return FAccess; }
@@ -70,7 +71,7 @@ public:
     void CloseKey();
 
 private:
-    HKEY FCurrentKey = nullptr;
+    UniqueRegistryKey FCurrentKey;
     HKEY FRootKey = nullptr;
     bool FLazyWrite = false;
     UnicodeString FCurrentPath;
