@@ -5,12 +5,10 @@
 
 #include "check/program_finding.h"
 #include "launcher/code_page_path.h"
-#include "launcher/registry_names.h"
 #include "platform/kernel32_function.h"
 #include "platform/key_path.h"
 #include "platform/registry.h"
 #include "platform/windows_api.h"
-#include "text/conversion.h"
 #include "text/format.h"
 
 namespace {

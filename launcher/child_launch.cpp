@@ -20,8 +20,6 @@ public:
         : process_(started.hProcess), thread_(started.hThread)
     {
     }
-    ChildProcess(ChildProcess&&) = default;
-    ChildProcess& operator=(ChildProcess&&) = delete;
     // Members would go in reverse order, the thread handle first.
     ~ChildProcess()
     {

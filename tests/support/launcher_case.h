@@ -89,7 +89,6 @@ protected:
     // Returns root / relative.
     std::wstring Under(const std::wstring& relative) const { return root_ / relative; }
     const std::wstring& App() const { return app_; }
-    const std::wstring& RecordPath() const { return record_; }
 
     // Copies the launcher into `folder` as `name`; returns its path.
     std::wstring PlaceLauncher(const std::wstring& folder,
