@@ -55,7 +55,6 @@ public:
     LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM desired,
                           PHKEY result) override
     {
-        record_.readRegistry = true;
         const LSTATUS status = WindowsApi::RegOpenKeyExW(key, subKey, options, desired, result);
         if (status == ERROR_SUCCESS) record_.lastKeyAccess = desired;
         return status;
@@ -87,7 +86,7 @@ DryRun RunLauncherDry(const UnicodeString& launcherLine)
     if (record.hasArgument) record.firstArgument = ArgumentAt(1);
     record.workingFolder = CurrentDirectory();
     try {
-        record.plan = ResolveLaunchPlan();
+        ResolveLaunchPlanInto(record.plan);
     } catch (const ERegistryException& error) {
         record.abnormal = true;
         record.errorMessage = error.Message();

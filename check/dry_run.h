@@ -15,12 +15,10 @@ struct DryRun {
     bool hasArgument = false;
     UnicodeString firstArgument;
     UnicodeString workingFolder;
-    // Whether the plan resolution read the registry at all.
-    bool readRegistry = false;
     // The paths whose last component the platform gave a short name for.
     std::vector<UnicodeString> shortNamePaths;
 
-    // The plan; empty when a registry error ended the resolution (`abnormal`).
+    // The plan; only its mode when a registry error ended the resolution (`abnormal`).
     LaunchPlan plan;
     // What the launch asked of the platform.
     bool startAsked = false;

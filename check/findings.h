@@ -5,11 +5,12 @@
 
 #include <vector>
 
+#include "launcher/launch_plan.h"
 #include "text/ansi_string.h"
 #include "text/unicode_string.h"
 
-// The launcher's modes, as its first argument and its folder select them.
-enum class CheckMode { LocalRuntime, InstalledRuntime, FixedInstallation, EmptyPlan };
+// The launcher's modes, as its plan resolved them.
+using CheckMode = LaunchMode;
 
 // What the launcher would do: start a program, show the failure report, or
 // end with "Abnormal program termination".

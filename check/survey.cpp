@@ -17,41 +17,58 @@
 namespace {
 using namespace LauncherRegistry;
 
-// The registry is read in the installed-runtime and fixed-installation modes
-// only, one for each case of the first argument.
-CheckMode ModeOf(const DryRun& run)
-{
-    if (run.hasArgument)
-        return run.readRegistry ? CheckMode::FixedInstallation : CheckMode::EmptyPlan;
-    return run.readRegistry ? CheckMode::InstalledRuntime : CheckMode::LocalRuntime;
-}
-
 void Refuse(Findings& findings, const char* reason)
 {
     findings.verdict = Verdict::Refuse;
     findings.reason = AnsiString(reason);
 }
 
-// Why the launcher refuses a plan with its own code, in the mode that refuses it.
-const char* RefusalReason(CheckMode mode, DWORD code)
+// Why the launcher refuses a plan with its own code, by the rule that refused it.
+void ExplainRefusal(Findings& findings, const LaunchPlan& plan, const AnsiString& box)
 {
-    const bool fixed = mode == CheckMode::FixedInstallation;
-    if (code == ERROR_INVALID_NAME)
-        return fixed ? "\"Executavel\" holds a double quote, which no file name holds (quotes "
-                       "written around the path?)"
-                     : "\"JavaHome\" holds a double quote, which no folder name holds (quotes "
-                       "written around the path?)";
-    if (code == ERROR_NO_UNICODE_TRANSLATION) {
-        if (mode == CheckMode::LocalRuntime)
-            return "the working folder has a name that the ANSI code page cannot write, and no "
-                   "short name (short names are off on its volume)";
-        return fixed ? "\"Executavel\" has a name that the ANSI code page cannot write, and no "
-                       "short name (short names are off on its volume, or it is not there)"
-                     : "\"JavaHome\" has a name that the ANSI code page cannot write, and no "
-                       "short name (short names are off on its volume, or it is not there)";
+    const char* value =
+        plan.Mode == LaunchMode::FixedInstallation ? "\"Executavel\"" : "\"JavaHome\"";
+    const char* why = "";
+    bool named = true;  // whether `why` names the value with its one %s
+    switch (plan.Rule) {
+        case RefusalRule::None:
+            named = false;
+            break;
+        case RefusalRule::NotConfigured:
+            why = plan.Mode == LaunchMode::FixedInstallation
+                      ? "%s is absent or empty in the 64-bit view"
+                      : "no Java folder here, and no %s that the launcher reads";
+            break;
+        case RefusalRule::QuotedValue:
+            why =
+                "%s holds a double quote, which no file name holds (quotes written around the "
+                "path?)";
+            break;
+        case RefusalRule::InvalidCharacter:
+            why = "%s holds a character no file name holds (* ? < > | or a control character)";
+            break;
+        case RefusalRule::WorkingFolderUnnamed:
+            why =
+                "the working folder has a name that the ANSI code page cannot write, and no "
+                "short name (short names are off on its volume)";
+            named = false;
+            break;
+        case RefusalRule::NotFullyQualified:
+            why =
+                "%s has a name that the ANSI code page cannot write and is not a full path (a "
+                "drive and a root, or a network path): its short names would be looked up "
+                "where the start does not look";
+            break;
+        case RefusalRule::NoShortName:
+            why =
+                "%s has a name that the ANSI code page cannot write, and no short name (short "
+                "names are off on its volume, or it is not there)";
+            break;
     }
-    return fixed ? "\"Executavel\" is absent or empty in the 64-bit view"
-                 : "no Java folder here, and no \"JavaHome\" that the launcher reads";
+    AnsiString reason(why);
+    if (named) FormatText(reason, why, value);
+    FormatText(findings.reason, "%s; the launcher shows \"%s\" and starts nothing", reason.CStr(),
+               box.CStr());
 }
 
 // The verdict once the launcher would ask the platform to start the plan.
@@ -115,7 +132,7 @@ Findings Survey(const UnicodeString& launcherLine)
     if (!folderNamed) findings.workingFolder = ToAnsiString(run.workingFolder);
     findings.hasArgument = run.hasArgument;
     findings.firstArgument = ToAnsiString(run.firstArgument);
-    findings.mode = ModeOf(run);
+    findings.mode = run.plan.Mode;
 
     if (!run.hasArgument) {
         // The launcher tests no folder in a folder it cannot name.
@@ -163,8 +180,7 @@ Findings Survey(const UnicodeString& launcherLine)
         findings.verdict = Verdict::Refuse;
         findings.codeKnown = true;
         findings.code = run.plan.RefusalCode;
-        FormatText(findings.reason, "%s; the launcher shows \"%s\" and starts nothing",
-                   RefusalReason(findings.mode, findings.code), run.boxText.CStr());
+        ExplainRefusal(findings, run.plan, run.boxText);
         return findings;
     }
     // What the start would have received, which is the plan itself.

@@ -39,6 +39,8 @@ UnicodeString ShortNameOfLast(const UnicodeString& path)
 }
 }  // namespace
 
+bool WritesInCodePage(const UnicodeString& path) { return WritesExactly(path, ToAnsiString(path)); }
+
 DWORD ToCodePagePath(const UnicodeString& path, AnsiString& narrow)
 {
     narrow = ToAnsiString(path);

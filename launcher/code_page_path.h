@@ -6,6 +6,10 @@
 #include "text/ansi_string.h"
 #include "text/unicode_string.h"
 
+// Returns whether the ANSI code page writes `path` exactly, which then needs
+// no short names; never throws but for lack of memory.
+bool WritesInCodePage(const UnicodeString& path);
+
 // Puts `path` into `narrow` in the ANSI code page: the text layer's conversion
 // when the code page writes the path exactly, else the path with each
 // component (the text between separators) that the code page cannot write

@@ -82,28 +82,75 @@ bool IsLocalRuntime(const AnsiString& directory)
     return IsExistingDirectory(path, true);
 }
 
-// Puts the runtime's path, as the child is to be given it, into `narrow`;
-// returns the code the plan is refused with, ERROR_SUCCESS for none. An empty
-// value would name "\bin\Javaw.exe" on the current drive, where any user of a
-// shared machine may place a program, or "" and leave the choice of program to
-// the platform's search. A quote would end the quoted program name early (no
-// file name holds one), so it is refused before the name is looked up.
-DWORD RuntimePath(const UnicodeString& value, AnsiString& narrow)
+// Whether no file name can hold `unit`: a quote would end the quoted program
+// name early; a wildcard or a pipe names no one file, and the short-name
+// lookup would take the first file it matches for it.
+RefusalRule CharacterRule(wchar_t unit)
 {
-    for (int i = 0; i < value.Length(); ++i)
-        if (value[i] == L'"') return ERROR_INVALID_NAME;
-    const DWORD code = ToCodePagePath(value, narrow);
-    if (code != ERROR_SUCCESS) return code;
-    return narrow.IsEmpty() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
+    if (unit == L'"') return RefusalRule::QuotedValue;
+    if ((unit > 0 && unit < 0x20) || unit == L'*' || unit == L'?' || unit == L'<' || unit == L'>' ||
+        unit == L'|')
+        return RefusalRule::InvalidCharacter;
+    return RefusalRule::None;
+}
+
+bool IsSeparator(wchar_t unit) { return unit == L'\\' || unit == L'/'; }
+
+// A drive letter with its root ("X:\") or a network path ("\\server\share"):
+// a path that names the same file from every current directory.
+bool IsFullyQualified(const UnicodeString& path)
+{
+    if (path.Length() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) return true;
+    const wchar_t letter = static_cast<wchar_t>(path.Length() >= 3 ? path[0] | 0x20 : 0);
+    return letter >= L'a' && letter <= L'z' && path[1] == L':' && IsSeparator(path[2]);
+}
+
+// Puts the runtime's path, as the child is to be given it, into `narrow`;
+// returns the rule the plan is refused by, RefusalRule::None for none. An
+// empty value would name "\bin\Javaw.exe" on the current drive, where any user
+// of a shared machine may place a program, or "" and leave the choice of
+// program to the platform's search. The characters are judged before any name
+// is looked up. A relative value is found by the start from the launcher's
+// folder and the working directory it is given, not from here: short names
+// taken here may name another file there, so such a value is refused.
+RefusalRule RuntimePath(const UnicodeString& value, AnsiString& narrow)
+{
+    for (int i = 0; i < value.Length(); ++i) {
+        const RefusalRule rule = CharacterRule(value[i]);
+        if (rule != RefusalRule::None) return rule;
+    }
+    if (!WritesInCodePage(value) && !IsFullyQualified(value)) return RefusalRule::NotFullyQualified;
+    if (ToCodePagePath(value, narrow) != ERROR_SUCCESS) return RefusalRule::NoShortName;
+    return narrow.IsEmpty() ? RefusalRule::NotConfigured : RefusalRule::None;
+}
+
+// The code the failure report shows for a plan refused by `rule`.
+DWORD RefusalCodeOf(RefusalRule rule)
+{
+    switch (rule) {
+        case RefusalRule::None:
+            return ERROR_SUCCESS;
+        case RefusalRule::NotConfigured:
+            return ERROR_FILE_NOT_FOUND;
+        case RefusalRule::QuotedValue:
+        case RefusalRule::InvalidCharacter:
+            return ERROR_INVALID_NAME;
+        case RefusalRule::WorkingFolderUnnamed:
+        case RefusalRule::NotFullyQualified:
+        case RefusalRule::NoShortName:
+            break;
+    }
+    return ERROR_NO_UNICODE_TRANSLATION;
 }
 
 // The current directory as the child is to be given it; a failure is kept in
-// `refusal` unless an earlier code is there.
-AnsiString CurrentDirectoryText(DWORD& refusal)
+// `refusal` unless an earlier rule is there.
+AnsiString CurrentDirectoryText(RefusalRule& refusal)
 {
     AnsiString text;
     const DWORD code = ToCodePagePath(CurrentDirectory(), text);
-    if (refusal == ERROR_SUCCESS) refusal = code;
+    if (refusal == RefusalRule::None && code != ERROR_SUCCESS)
+        refusal = RefusalRule::WorkingFolderUnnamed;
     return text;
 }
 }  // namespace
@@ -115,16 +162,17 @@ UnicodeString ReadInstalledExecutable()
     return registry->ReadString(Widened(kProductValue));
 }
 
-LaunchPlan ResolveLaunchPlan()
+void ResolveLaunchPlanInto(LaunchPlan& plan)
 {
     PlanAccessors accessors;
     AnsiString directory;
     AnsiString javaPart;
     AnsiString commandLine;
-    DWORD refusal = ERROR_SUCCESS;
+    RefusalRule refusal = RefusalRule::None;
 
     if (ArgumentCount() != 0) {
         if (TextEquals(UpperCaseText(ArgumentAt(1)), Widened(kKeyword))) {
+            plan.Mode = LaunchMode::FixedInstallation;
             AnsiString executable;
             refusal = RuntimePath(ReadInstalledExecutable(), executable);
             FormatText(javaPart, kFixedJavaPartTemplate, executable.CStr());
@@ -133,13 +181,15 @@ LaunchPlan ResolveLaunchPlan()
         }
         // Any other first argument leaves the plan empty: no other mode is tried.
     } else {
+        plan.Mode = LaunchMode::LocalRuntime;
         // A folder without a name in the code page leaves nothing to test or start.
         directory = CurrentDirectoryText(refusal);
-        if (refusal == ERROR_SUCCESS) {
+        if (refusal == RefusalRule::None) {
             AppendFormattedText(directory, kLocalFolderSuffix);
             if (IsLocalRuntime(directory)) {
                 FormatText(javaPart, kJavaPartTemplate, directory.CStr());
             } else {
+                plan.Mode = LaunchMode::InstalledRuntime;
                 AnsiString javaHome;
                 refusal = RuntimePath(ReadJavaHome(accessors), javaHome);
                 FormatText(javaPart, kJavaPartTemplate, javaHome.CStr());
@@ -149,5 +199,15 @@ LaunchPlan ResolveLaunchPlan()
         }
     }
 
-    return LaunchPlan{std::move(commandLine), std::move(directory), refusal};
+    plan.CommandLine = std::move(commandLine);
+    plan.WorkingDirectory = std::move(directory);
+    plan.RefusalCode = RefusalCodeOf(refusal);
+    plan.Rule = refusal;
+}
+
+LaunchPlan ResolveLaunchPlan()
+{
+    LaunchPlan plan;
+    ResolveLaunchPlanInto(plan);
+    return plan;
 }

@@ -360,6 +360,9 @@ const CheckRow kChecks[] = {
      true},
     {"FixedInstallation", L" OLM", false, kProductKey, KEY_WOW64_64KEY, kExecutableValue, REG_SZ,
      kInstalledJava, true, true, "fixed-installation", "start", kNoCode, false},
+    // The plan's mode, though no key of the mode opens.
+    {"FixedInstallationWithoutProductKey", L" OLM", false, nullptr, 0, nullptr, 0, nullptr, false,
+     true, "fixed-installation", "refuse", 2, false},
     {"FixedInstallationWithoutExecutavel", L" olm", false, kProductKey, KEY_WOW64_64KEY, nullptr, 0,
      nullptr, false, true, "fixed-installation", "refuse", 2, false},
     {"ExecutavelOnlyInTheThirtyTwoBitView", L" OLM", false, kProductKey, KEY_WOW64_32KEY,
@@ -386,7 +389,7 @@ const CheckRow kChecks[] = {
      Runtime::StandIn, 512 * 1024},
     {"JavaHomeWithControlCharacters", L"", false, kJavaRuntimeKey, KEY_WOW64_64KEY, kJavaHomeValue,
      REG_SZ, L"jre\t\r\nVerdict:                 start\x1b[8m", false, false, "installed-runtime",
-     "refuse", kNoCode, false},
+     "refuse", ERROR_INVALID_NAME, false},
     {"SixtyFourBitRuntimeOnThirtyTwoBitWindows", L"", false, kJavaRuntimeKey, KEY_WOW64_64KEY,
      kJavaHomeValue, REG_SZ, L"jre64", true, false, "installed-runtime", "refuse", kNoCode, false,
      "program.state", L"other-machine", Runtime::SixtyFourBit},

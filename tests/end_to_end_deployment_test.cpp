@@ -43,7 +43,25 @@ enum class Situation {
     UnknownArgument,
     JavaHomeInQuotes,
     JavaHomeNameWithoutShortName,
+    RelativeExecutavelWithADecoyWhereStarted,
+    RelativeExecutavelOnlyInTheWorkingFolder,
+    JavaHomeWithAWildcard,
+    JavaHomeWithAPipe,
 };
+
+// A relative "Executavel" whose first folder the code page cannot write.
+const wchar_t kRelativeFolder[] = L"olm \u03a9\u03bc\u03ad\u03b3\u03b1";
+const wchar_t kRelativeJava[] = L"olm \u03a9\u03bc\u03ad\u03b3\u03b1\\bin\\javaw.exe";
+
+// Returns the short name the file system gives the last component of `path`.
+std::wstring ShortNameOf(const std::wstring& path)
+{
+    wchar_t shortPath[MAX_PATH];
+    const DWORD length = ::GetShortPathNameW(path.c_str(), shortPath, MAX_PATH);
+    EXPECT_TRUE(length > 0 && length < MAX_PATH) << ToUtf8(path);
+    const std::wstring whole(shortPath, length < MAX_PATH ? length : 0);
+    return whole.substr(whole.rfind(L'\\') + 1);
+}
 
 struct CodeRow {
     const char* scenario;
@@ -73,6 +91,25 @@ protected:
         PlaceStandIn(kInstalledJava);
         keys_.push_back(std::make_unique<TestRegistryKey>(kProductKey, KEY_WOW64_64KEY));
         ASSERT_TRUE(keys_.back()->SetString(kExecutableValue, kInstalledJava));
+    }
+
+    // The fixed installation with the relative "Executavel", its folder placed
+    // in the launcher's starting folder or only in the working folder. A
+    // program named like the first one's short name waits in the working
+    // folder, which the start searches after the change of directory.
+    void LayOutRelativeExecutavel(bool whereStarted)
+    {
+        LayOutFixedInstallation(true, false);
+        keys_.push_back(std::make_unique<TestRegistryKey>(kProductKey, KEY_WOW64_64KEY));
+        ASSERT_TRUE(keys_.back()->SetString(kExecutableValue, kRelativeJava));
+        const std::wstring working = kFixedWorkingDirectory;
+        if (!whereStarted) {
+            PlaceStandIn(working + L"\\" + kRelativeJava);
+            return;
+        }
+        PlaceStandIn(App() + L"\\" + kRelativeJava);
+        PlaceStandIn(working + L"\\" + ShortNameOf(App() + L"\\" + kRelativeFolder) +
+                     L"\\bin\\javaw.exe");
     }
 
     void SetJavaHome(const std::wstring& home)
@@ -133,6 +170,23 @@ TEST_P(RefusalCodes, ReportsTheCodeOfTheGuidesTable)
             // Wine gives every name a short one; a folder that is not there has none.
             SetJavaHome(Under(L"\u0395\u03bb\u03bb\u03ac\u03b4\u03b1\\jre1.8.0_401"));
             break;
+        case Situation::RelativeExecutavelWithADecoyWhereStarted:
+            LayOutRelativeExecutavel(true);
+            arguments = L" OLM";
+            break;
+        case Situation::RelativeExecutavelOnlyInTheWorkingFolder:
+            LayOutRelativeExecutavel(false);
+            arguments = L" OLM";
+            break;
+        case Situation::JavaHomeWithAWildcard:
+            // A look-up of the value would match the runtime's folder.
+            PlaceStandIn(Under(L"\u03a9jre8\\bin\\Javaw.exe"));
+            SetJavaHome(Under(L"\u03a9jre*"));
+            break;
+        case Situation::JavaHomeWithAPipe:
+            PlaceStandIn(Under(L"\u03a9jre8\\bin\\Javaw.exe"));
+            SetJavaHome(Under(L"\u03a9jre|8"));
+            break;
         case Situation::UnknownArgument:
             // A runtime of its own, which an argument other than "OLM" passes by.
             PlaceLocalRuntime(App());
@@ -162,6 +216,12 @@ const CodeRow kCodes[] = {
     {"JavaHomeInQuotes", Situation::JavaHomeInQuotes, ERROR_INVALID_NAME},
     {"JavaHomeNameWithoutShortName", Situation::JavaHomeNameWithoutShortName,
      ERROR_NO_UNICODE_TRANSLATION},
+    {"RelativeExecutavelWithADecoyWhereStarted",
+     Situation::RelativeExecutavelWithADecoyWhereStarted, ERROR_NO_UNICODE_TRANSLATION},
+    {"RelativeExecutavelOnlyInTheWorkingFolder",
+     Situation::RelativeExecutavelOnlyInTheWorkingFolder, ERROR_NO_UNICODE_TRANSLATION},
+    {"JavaHomeWithAWildcard", Situation::JavaHomeWithAWildcard, ERROR_INVALID_NAME},
+    {"JavaHomeWithAPipe", Situation::JavaHomeWithAPipe, ERROR_INVALID_NAME},
 };
 
 INSTANTIATE_TEST_SUITE_P(, RefusalCodes, ::testing::ValuesIn(kCodes),

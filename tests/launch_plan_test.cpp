@@ -440,6 +440,8 @@ TEST_P(FixedInstallationWithoutExecutable, GivesAnEmptyQuotedJavaPart)
         plan.CommandLine.CStr());
     // "" would leave the choice of program to the platform's search.
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), plan.RefusalCode);
+    EXPECT_EQ(LaunchMode::FixedInstallation, plan.Mode);
+    EXPECT_EQ(RefusalRule::NotConfigured, plan.Rule);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, FixedInstallationWithoutExecutable,
@@ -498,6 +500,8 @@ TEST_P(EmptyPlan, AnyOtherFirstArgumentConsultsNothing)
     EXPECT_TRUE(plan.WorkingDirectory.IsEmpty());
     // Left to the platform, which refuses it with a code of its own.
     EXPECT_EQ(0u, plan.RefusalCode);
+    EXPECT_EQ(LaunchMode::EmptyPlan, plan.Mode);
+    EXPECT_EQ(RefusalRule::None, plan.Rule);
     EXPECT_TRUE(windows.attributePaths.empty());
     EXPECT_EQ(0, windows.currentDirectoryCalls);
     EXPECT_TRUE(windows.registryCalls.empty());
@@ -521,6 +525,8 @@ struct OutsideCase {
     const char* commandLineStart;
     const char* workingDirectory;
     bool asksShortNames;
+    LaunchMode mode;
+    RefusalRule rule;
 };
 
 class NameOutsideTheCodePage : public LaunchPlanTest,
@@ -547,6 +553,8 @@ TEST_P(NameOutsideTheCodePage, IsGivenByItsShortNameOrRefused)
         << plan.CommandLine.CStr();
     EXPECT_STREQ(c.workingDirectory, plan.WorkingDirectory.CStr());
     EXPECT_EQ(c.asksShortNames, !windows.shortPathQuestions.empty());
+    EXPECT_EQ(c.mode, plan.Mode);
+    EXPECT_EQ(c.rule, plan.Rule);
     // A folder without a name leaves no folder to test and no runtime to read.
     if (*c.workingDirectory == 0) {
         EXPECT_TRUE(windows.attributePaths.empty());
@@ -558,7 +566,7 @@ const wchar_t kTwin[] = L"E:\\Apps\\\u0166win";
 
 // A value far longer than any path, of many components the code page writes.
 const std::wstring kEndlessJavaHome = [] {
-    std::wstring value;
+    std::wstring value = L"C:\\";
     for (int i = 0; i < 200000; ++i) value += L"a\\";
     return value + L"\u03a9";
 }();
@@ -578,7 +586,9 @@ INSTANTIATE_TEST_SUITE_P(
                     "\"E:\\Apps\\_WIN~1\\Java\\bin\\Javaw.exe\" -Xms512m -Xmx1024m -jar "
                     "\"E:\\Apps\\_WIN~1\\korve2020.jar\" --start",
                     "E:\\Apps\\_WIN~1",
-                    true},
+                    true,
+                    LaunchMode::LocalRuntime,
+                    RefusalRule::None},
         OutsideCase{"NetworkShareKeepsItsPrefix",
                     L"KorveNembral.exe",
                     L"\\\\srv\\share\\\u0166a\\\u03a9b",
@@ -589,7 +599,9 @@ INSTANTIATE_TEST_SUITE_P(
                     0,
                     "\"\\\\srv\\share\\_A~1\\_B~1\\Java\\bin\\Javaw.exe\"",
                     "\\\\srv\\share\\_A~1\\_B~1",
-                    true},
+                    true,
+                    LaunchMode::LocalRuntime,
+                    RefusalRule::None},
         // Where short names are off, the platform gives the long name back.
         OutsideCase{"CurrentDirectoryWithoutShortName",
                     L"KorveNembral.exe",
@@ -600,7 +612,9 @@ INSTANTIATE_TEST_SUITE_P(
                     ERROR_NO_UNICODE_TRANSLATION,
                     "",
                     "",
-                    true},
+                    true,
+                    LaunchMode::LocalRuntime,
+                    RefusalRule::WorkingFolderUnnamed},
         OutsideCase{"JavaHomeWithoutShortName",
                     L"KorveNembral.exe",
                     L"E:\\Apps\\Client",
@@ -610,7 +624,9 @@ INSTANTIATE_TEST_SUITE_P(
                     ERROR_NO_UNICODE_TRANSLATION,
                     "\"\\bin\\Javaw.exe\" -Xms512m -Xmx1024m -jar",
                     "E:\\Apps\\Client",
-                    true},
+                    true,
+                    LaunchMode::InstalledRuntime,
+                    RefusalRule::NoShortName},
         OutsideCase{"ExecutavelWithoutShortName",
                     L"KorveNembral.exe OLM",
                     L"E:\\Apps\\Client",
@@ -620,7 +636,9 @@ INSTANTIATE_TEST_SUITE_P(
                     ERROR_NO_UNICODE_TRANSLATION,
                     "\"\" -Xms512m",
                     "D:\\aplic\\TREMAL\\tarvessa\\Producao\\KORVE-Nembral",
-                    true},
+                    true,
+                    LaunchMode::FixedInstallation,
+                    RefusalRule::NoShortName},
         // Refused as a whole, without joining its pieces or asking for names.
         OutsideCase{"EndlessJavaHome",
                     L"KorveNembral.exe",
@@ -631,7 +649,9 @@ INSTANTIATE_TEST_SUITE_P(
                     ERROR_NO_UNICODE_TRANSLATION,
                     "\"\\bin\\Javaw.exe\" -Xms512m -Xmx1024m -jar",
                     "E:\\Apps\\Client",
-                    false},
+                    false,
+                    LaunchMode::InstalledRuntime,
+                    RefusalRule::NoShortName},
         // A quote is refused before any name is looked up.
         OutsideCase{"QuotedJavaHome",
                     L"KorveNembral.exe",
@@ -642,7 +662,9 @@ INSTANTIATE_TEST_SUITE_P(
                     ERROR_INVALID_NAME,
                     "\"\\bin\\Javaw.exe\" -Xms512m -Xmx1024m -jar",
                     "E:\\Apps\\Client",
-                    false},
+                    false,
+                    LaunchMode::InstalledRuntime,
+                    RefusalRule::QuotedValue},
         OutsideCase{"QuotedExecutavel",
                     L"KorveNembral.exe OLM",
                     L"E:\\Apps\\Client",
@@ -652,7 +674,73 @@ INSTANTIATE_TEST_SUITE_P(
                     ERROR_INVALID_NAME,
                     "\"\" -Xms512m",
                     "D:\\aplic\\TREMAL\\tarvessa\\Producao\\KORVE-Nembral",
-                    false}),
+                    false,
+                    LaunchMode::FixedInstallation,
+                    RefusalRule::QuotedValue},
+        // A network path is fully qualified: its short names are taken.
+        OutsideCase{"NetworkJavaHome",
+                    L"KorveNembral.exe",
+                    L"E:\\Apps\\Client",
+                    L"\\\\srv\\share\\\u03a9jre",
+                    {{L"\\\\srv\\share\\\u03a9jre", L"\\\\srv\\share\\_JRE~1"}},
+                    nullptr,
+                    0,
+                    "\"\\\\srv\\share\\_JRE~1\\bin\\Javaw.exe\" -Xms512m",
+                    "E:\\Apps\\Client",
+                    true,
+                    LaunchMode::InstalledRuntime,
+                    RefusalRule::None},
+        // The start looks a relative value up elsewhere than the plan could:
+        // refused before any name is looked up.
+        OutsideCase{"RelativeExecutavel",
+                    L"KorveNembral.exe OLM",
+                    L"E:\\Apps\\Client",
+                    L"olm \u03a9\u03bc\u03ad\u03b3\u03b1\\bin\\javaw.exe",
+                    {{L"olm \u03a9\u03bc\u03ad\u03b3\u03b1", L"OLM~1"}},
+                    nullptr,
+                    ERROR_NO_UNICODE_TRANSLATION,
+                    "\"\" -Xms512m",
+                    "D:\\aplic\\TREMAL\\tarvessa\\Producao\\KORVE-Nembral",
+                    false,
+                    LaunchMode::FixedInstallation,
+                    RefusalRule::NotFullyQualified},
+        OutsideCase{"DriveRelativeJavaHome",
+                    L"KorveNembral.exe",
+                    L"E:\\Apps\\Client",
+                    L"C:\u03a9jre",
+                    {{L"C:\u03a9jre", L"C:_JRE~1"}},
+                    nullptr,
+                    ERROR_NO_UNICODE_TRANSLATION,
+                    "\"\\bin\\Javaw.exe\" -Xms512m -Xmx1024m -jar",
+                    "E:\\Apps\\Client",
+                    false,
+                    LaunchMode::InstalledRuntime,
+                    RefusalRule::NotFullyQualified},
+        // No file is named by a wildcard or a pipe, whatever a look-up would match.
+        OutsideCase{"WildcardJavaHome",
+                    L"KorveNembral.exe",
+                    L"E:\\Apps\\Client",
+                    L"C:\\\u03a9jre*",
+                    {{L"C:\\\u03a9jre*", L"C:\\_JRE~1"}},
+                    nullptr,
+                    ERROR_INVALID_NAME,
+                    "\"\\bin\\Javaw.exe\" -Xms512m -Xmx1024m -jar",
+                    "E:\\Apps\\Client",
+                    false,
+                    LaunchMode::InstalledRuntime,
+                    RefusalRule::InvalidCharacter},
+        OutsideCase{"PipeInExecutavel",
+                    L"KorveNembral.exe OLM",
+                    L"E:\\Apps\\Client",
+                    L"C:\\\u03a9jre|x\\bin\\javaw.exe",
+                    {{L"C:\\\u03a9jre|x", L"C:\\_JRE~1"}},
+                    nullptr,
+                    ERROR_INVALID_NAME,
+                    "\"\" -Xms512m",
+                    "D:\\aplic\\TREMAL\\tarvessa\\Producao\\KORVE-Nembral",
+                    false,
+                    LaunchMode::FixedInstallation,
+                    RefusalRule::InvalidCharacter}),
     [](const ::testing::TestParamInfo<OutsideCase>& info) { return info.param.name; });
 
 struct WrongTypeCase {
@@ -672,8 +760,11 @@ TEST_P(WrongValueType, RaisesTheRegistryErrorAndClosesEveryKey)
     Key& key = windows.AddKey(k64, c.java ? kJavaKey : kProductKey);
     key.values[c.java ? L"JavaHome" : L"Executavel"] = Value{c.type, std::string(4, '\x01')};
 
-    EXPECT_THROW(ResolveLaunchPlan(), ERegistryException);
+    LaunchPlan plan;
+    EXPECT_THROW(ResolveLaunchPlanInto(plan), ERegistryException);
     EXPECT_TRUE(windows.openKeys.empty());
+    // The mode that read the value, for the setup check to report.
+    EXPECT_EQ(c.java ? LaunchMode::InstalledRuntime : LaunchMode::FixedInstallation, plan.Mode);
 }
 
 INSTANTIATE_TEST_SUITE_P(
