@@ -82,8 +82,9 @@ bool IsLocalRuntime(const AnsiString& directory)
     return IsExistingDirectory(path, true);
 }
 
-// Puts the runtime's path, as the child is to be given it, into `narrow`;
-// returns the code the plan is refused with, ERROR_SUCCESS for none. An empty
+}  // namespace
+
+// An empty
 // value would name "\bin\Javaw.exe" on the current drive, where any user of a
 // shared machine may place a program, or "" and leave the choice of program to
 // the platform's search. A quote would end the quoted program name early (no
@@ -97,6 +98,7 @@ DWORD RuntimePath(const UnicodeString& value, AnsiString& narrow)
     return narrow.IsEmpty() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
 }
 
+namespace {
 // The current directory as the child is to be given it; a failure is kept in
 // `refusal` unless an earlier code is there.
 AnsiString CurrentDirectoryText(DWORD& refusal)

@@ -24,6 +24,11 @@ struct LaunchPlan {
 // the registry. Lets ERegistryException through, with no plan.
 LaunchPlan ResolveLaunchPlan();
 
+// Puts the runtime's path (a "JavaHome" or "Executavel" value), as the child
+// is to be given it, into `narrow`; returns the code the plan is refused with,
+// ERROR_SUCCESS for none. Never throws but for lack of memory.
+DWORD RuntimePath(const UnicodeString& value, AnsiString& narrow);
+
 // Returns "Executavel" of the product key in the 64-bit view as the registry
 // holds it, empty when the key cannot be opened. Lets ERegistryException through.
 UnicodeString ReadInstalledExecutable();
