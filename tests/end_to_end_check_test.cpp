@@ -436,7 +436,7 @@ const CheckRow kChecks[] = {
     {"ExecutavelOfTheWrongType", L" OLM", false, kProductKey, KEY_WOW64_64KEY, kExecutableValue,
      REG_DWORD, nullptr, false, true, "fixed-installation", "abnormal", kNoCode, false},
     {"OtherFirstArgument", L" OLMX", true, nullptr, 0, nullptr, 0, nullptr, false, false,
-     "empty-plan", "refuse", kNoCode, false},
+     "empty-plan", "refuse", kNoCode, false, "commandLine", L"null"},
     {"RuntimeCutShort", L"", false, kJavaRuntimeKey, KEY_WOW64_64KEY, kJavaHomeValue, REG_SZ,
      L"jre-cut", true, false, "installed-runtime", "refuse", kNoCode, false, "program.state",
      L"not-a-program", Runtime::CutShort},
