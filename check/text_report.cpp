@@ -71,8 +71,8 @@ Text DescribedProgram(const ProgramFinding& program)
     Text text = program.path.IsEmpty() ? W(program.name) : W(program.path);
     switch (program.state) {
         case ProgramFinding::State::Missing:
-            text +=
-                program.path.IsEmpty() ? W(": found nowhere") : W(": not there, or not readable");
+            text += program.path.IsEmpty() ? W(": found nowhere")
+                                           : W(": not there, or it cannot be opened for running");
             break;
         case ProgramFinding::State::NotAProgram:
             text += W(": not a Windows program (") + W(program.defect) + W(")");
