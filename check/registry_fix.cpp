@@ -56,6 +56,8 @@ class FixFileSecurity {
 public:
     FixFileSecurity()
     {
+        // S-1-5-18 (SYSTEM) and S-1-5-32-544 (Administrators): revision, count
+        // of sub-authorities, authority (big-endian), sub-authorities (little-endian).
         static const unsigned char kSystem[] = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
         static const unsigned char kAdministrators[] = {1,  2, 0, 0, 0,  0, 0, 5,
                                                         32, 0, 0, 0, 32, 2, 0, 0};
