@@ -1,12 +1,14 @@
-// What the check found out about a launcher start in this folder.
+// What the check found out about a launcher start in this folder. Every name
+// is held as written (wide text); a value absent from a finding is an empty
+// optional, never a flag beside a value.
 #pragma once
 
 #include <windows.h>
 
+#include <optional>
 #include <vector>
 
 #include "launcher/launch_plan.h"
-#include "text/ansi_string.h"
 #include "text/unicode_string.h"
 
 // The launcher's modes, as its plan resolved them.
@@ -23,14 +25,20 @@ struct RegistryFinding {
     LONG error = ERROR_SUCCESS;  // why an existing key did not open
     DWORD type = REG_NONE;
     DWORD size = 0;
-    // The text the launcher would take, for REG_SZ and REG_EXPAND_SZ.
-    AnsiString text;
+    // The text the launcher would take, for REG_SZ and REG_EXPAND_SZ, as the registry holds it.
+    UnicodeString text;
+};
+
+// One value in both views: the 64-bit one, read first, and the default (32-bit) one.
+struct RegistryViews {
+    RegistryFinding view64;
+    RegistryFinding view32;
 };
 
 // The folder `Java` in the working folder.
 struct FolderFinding {
     enum class Kind { Absent, Folder, File, LinkToFolder, LinkToFile, BrokenLink, Unexaminable };
-    AnsiString path;
+    UnicodeString path;  // as written
     Kind kind = Kind::Absent;
     DWORD error = ERROR_SUCCESS;  // why its attributes could not be read
 };
@@ -39,14 +47,17 @@ struct FolderFinding {
 struct ProgramFinding {
     // Script: a batch file, which the start hands to the command interpreter.
     enum class State { Missing, NotAProgram, OtherMachine, Runs, Script };
-    AnsiString path;
+    // The file the start would run; empty when it would find none.
+    UnicodeString path;
+    // The name as the command line gives it.
+    UnicodeString name;
     // A name without a folder, which the start searches for.
     bool bareName = false;
     // Where that search found it; null when it was not searched for or not found.
     const char* foundIn = nullptr;
     State state = State::Missing;
     // Why it is not a program: the first test it failed.
-    AnsiString defect;
+    UnicodeString defect;
     unsigned machine = 0;       // the file's machine type
     unsigned nativeSystem = 0;  // PROCESSOR_ARCHITECTURE_* of this system
 };
@@ -65,62 +76,68 @@ struct RuntimeElsewhere {
     DWORD type = REG_NONE;
     // The value's text without its trailing separators: the folder that holds bin\Javaw.exe.
     UnicodeString folder;
-    bool programExamined = false;
-    ProgramFinding program;
+    // Its bin\Javaw.exe, when the launcher could name the folder at all.
+    std::optional<ProgramFinding> program;
     bool usable = false;
-    AnsiString whyNotUsable;
+    UnicodeString whyNotUsable;
 };
 
 // What became of --reg-fix.
 struct RegistryFix {
-    bool asked = false;
     UnicodeString file;
     bool written = false;
+    // A file was due but is not there: its name exists, or the write failed.
+    bool notWritten = false;
     int chosen = -1;  // the runtime in `runtimesElsewhere` it names
     // Why nothing was written, or why the file could not be.
-    AnsiString reason;
+    UnicodeString reason;
+};
+
+// What the launcher would ask the platform to start, as the child is given it.
+struct StartRequest {
+    UnicodeString commandLine;
+    UnicodeString workingDirectory;
+};
+
+// A path of the plan with a name the code page cannot write, and the path
+// ending in that name's short name that the child is given instead.
+struct ShortName {
+    UnicodeString written;
+    UnicodeString given;
+};
+
+// The value that ends the resolution abnormally: its name, type and view.
+struct AbnormalValue {
+    UnicodeString name;
+    DWORD type = REG_NONE;
+    bool in64BitView = false;
 };
 
 struct Findings {
-    AnsiString workingFolder;
-    bool hasArgument = false;
-    AnsiString firstArgument;
+    UnicodeString workingFolder;  // as written
+    std::optional<UnicodeString> firstArgument;
     CheckMode mode = CheckMode::EmptyPlan;
 
     // What the mode looked at; each only when the launcher's mode consults it.
-    bool looksAtFolder = false;
-    FolderFinding javaFolder;
-    bool looksAtJavaHome = false;
-    RegistryFinding javaHome64;
-    RegistryFinding javaHome32;
-    bool looksAtExecutable = false;
-    RegistryFinding executable64;
-    RegistryFinding executable32;
+    std::optional<FolderFinding> javaFolder;
+    std::optional<RegistryViews> javaHome;
+    std::optional<RegistryViews> executable;
 
     // The plan, from the launcher's own resolution; only when the launcher
-    // would ask the platform to start it.
-    bool startAsked = false;
-    AnsiString commandLine;
-    AnsiString workingDirectory;
-    // Each path of the plan up to a name the code page cannot write, which
-    // ends in the short name the plan gives it instead.
-    std::vector<AnsiString> shortNames;
+    // would ask the platform to start a command line.
+    std::optional<StartRequest> start;
+    std::vector<ShortName> shortNames;
 
-    // The value that ends the resolution abnormally: its name, type and view.
-    AnsiString abnormalValue;
-    DWORD abnormalType = REG_NONE;
-    bool abnormalIn64BitView = false;
+    std::optional<AbnormalValue> abnormal;
 
     Verdict verdict = Verdict::Refuse;
-    bool codeKnown = false;
-    DWORD code = ERROR_SUCCESS;
+    // The code the launcher shows; none when the platform decides it.
+    std::optional<DWORD> code;
     // Why, in one sentence.
-    AnsiString reason;
-    bool programExamined = false;
-    ProgramFinding program;
+    UnicodeString reason;
+    std::optional<ProgramFinding> program;
 
     // Java runtimes the installed-runtime mode does not see, and the fix for them.
-    bool looksElsewhere = false;
-    std::vector<RuntimeElsewhere> runtimesElsewhere;
-    RegistryFix registryFix;
+    std::optional<std::vector<RuntimeElsewhere>> runtimesElsewhere;
+    std::optional<RegistryFix> registryFix;
 };

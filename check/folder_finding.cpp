@@ -2,15 +2,13 @@
 
 #include "platform/arguments.h"
 #include "platform/windows_api.h"
-#include "text/conversion.h"
 
-FolderFinding ExamineFolder(const AnsiString& path)
+FolderFinding ExamineFolder(const UnicodeString& path)
 {
     using Kind = FolderFinding::Kind;
     FolderFinding finding;
     finding.path = path;
-    // The launcher tests the narrow text widened again, so the check does too.
-    const UnicodeString wide = ToUnicodeString(path);
+    const UnicodeString& wide = path;
     WindowsApi& api = Windows();
     const DWORD attributes = api.GetFileAttributesW(wide.CStr());
     if (attributes == INVALID_FILE_ATTRIBUTES) {

@@ -5,5 +5,6 @@
 
 // Returns what `path` names: nothing, a folder, a file, a link (to a folder,
 // to a file, or whose target is gone), or something whose attributes cannot be
-// read. Reads attributes only. Never throws but for lack of memory.
-FolderFinding ExamineFolder(const AnsiString& path);
+// read. The launcher tests the name it can give the child, so the caller
+// passes that. Reads attributes only. Never throws but for lack of memory.
+FolderFinding ExamineFolder(const UnicodeString& path);

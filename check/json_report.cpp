@@ -1,24 +1,25 @@
 #include "check/json_report.h"
 
 #include <string>
+#include <vector>
 
 #include "check/program_finding.h"
 #include "check/registry_finding.h"
 #include "check/registry_fix.h"
 #include "check/report_names.h"
 #include "check/runtimes_elsewhere.h"
-#include "text/conversion.h"
 
 namespace {
 // The report grows in one buffer, appended to in place: a value may be
 // megabytes long, and the report is then still written in one pass.
 using Json = std::string;
 
-// JSON text in ASCII: quotes, backslashes, control and non-ASCII characters escaped.
-void AppendJsonString(Json& out, const AnsiString& text)
+// JSON text in ASCII: quotes, backslashes, control and non-ASCII characters
+// escaped, each UTF-16 unit of the text as written on its own (a character
+// beyond the BMP as its two surrogates).
+void AppendJsonString(Json& out, const UnicodeString& wide)
 {
     static const char kDigits[] = "0123456789abcdef";
-    const UnicodeString wide = ToUnicodeString(text);
     out += '"';
     for (int i = 0; i < wide.Length(); ++i) {
         const unsigned unit = static_cast<unsigned short>(wide[i]);
@@ -49,15 +50,25 @@ void JsonName(Json& out, const char* name)
     out += "\":";
 }
 
-void JsonField(Json& out, const char* name, const AnsiString& value)
+void JsonField(Json& out, const char* name, const UnicodeString& value)
 {
     JsonName(out, name);
     AppendJsonString(out, value);
 }
 
+// The program's own words and tokens, all ASCII.
 void JsonField(Json& out, const char* name, const char* value)
 {
-    JsonField(out, name, AnsiString(value));
+    JsonName(out, name);
+    out += '"';
+    out += value;
+    out += '"';
+}
+
+void JsonNull(Json& out, const char* name)
+{
+    JsonName(out, name);
+    out += "null";
 }
 
 const char* RegistryStateName(RegistryFinding::State state)
@@ -127,91 +138,95 @@ const char* ProgramStateToken(ProgramFinding::State state)
 }
 }  // namespace
 
-AnsiString JsonReport(const Findings& findings)
+UnicodeString JsonReport(const Findings& findings)
 {
     Json out = "{";
     JsonField(out, "workingFolder", findings.workingFolder);
-    JsonName(out, "firstArgument");
-    if (findings.hasArgument)
-        AppendJsonString(out, findings.firstArgument);
+    if (findings.firstArgument)
+        JsonField(out, "firstArgument", *findings.firstArgument);
     else
-        out += "null";
+        JsonNull(out, "firstArgument");
     JsonField(out, "mode", ModeName(findings.mode));
-    if (findings.looksAtFolder) {
+    if (findings.javaFolder) {
         JsonName(out, "javaFolder");
         out += '{';
-        JsonField(out, "path", findings.javaFolder.path);
-        JsonField(out, "kind", FolderKindToken(findings.javaFolder.kind));
+        JsonField(out, "path", findings.javaFolder->path);
+        JsonField(out, "kind", FolderKindToken(findings.javaFolder->kind));
         out += '}';
     }
-    if (findings.looksAtJavaHome) {
-        JsonRegistry(out, "javaHome64", findings.javaHome64);
-        JsonRegistry(out, "javaHome32", findings.javaHome32);
+    if (findings.javaHome) {
+        JsonRegistry(out, "javaHome64", findings.javaHome->view64);
+        JsonRegistry(out, "javaHome32", findings.javaHome->view32);
     }
-    if (findings.looksAtExecutable) {
-        JsonRegistry(out, "executavel64", findings.executable64);
-        JsonRegistry(out, "executavel32", findings.executable32);
+    if (findings.executable) {
+        JsonRegistry(out, "executavel64", findings.executable->view64);
+        JsonRegistry(out, "executavel32", findings.executable->view32);
         JsonName(out, "executavelOnlyInUnreadView");
         out += OnlyInThirtyTwoBitView(findings) ? "true" : "false";
     }
     // Null whenever nothing is started: no command line is ever run then.
-    JsonName(out, "commandLine");
-    if (findings.startAsked)
-        AppendJsonString(out, findings.commandLine);
-    else
-        out += "null";
-    JsonName(out, "workingDirectory");
-    if (findings.startAsked)
-        AppendJsonString(out, findings.workingDirectory);
-    else
-        out += "null";
+    if (findings.start) {
+        JsonField(out, "commandLine", findings.start->commandLine);
+        JsonField(out, "workingDirectory", findings.start->workingDirectory);
+    } else {
+        JsonNull(out, "commandLine");
+        JsonNull(out, "workingDirectory");
+    }
     if (!findings.shortNames.empty()) {
         JsonName(out, "shortNames");
-        for (const AnsiString& shortName : findings.shortNames) {
-            out += &shortName == &findings.shortNames[0] ? '[' : ',';
-            AppendJsonString(out, shortName);
+        for (const ShortName& shortName : findings.shortNames) {
+            out += &shortName == &findings.shortNames[0] ? "[{" : ",{";
+            JsonField(out, "path", shortName.written);
+            JsonField(out, "shortPath", shortName.given);
+            out += '}';
         }
         out += ']';
     }
-    if (findings.programExamined) {
+    if (findings.program) {
+        const ProgramFinding& program = *findings.program;
         JsonName(out, "program");
         out += '{';
-        JsonField(out, "path", findings.program.path);
-        JsonField(out, "state", ProgramStateToken(findings.program.state));
-        if (findings.program.foundIn) JsonField(out, "foundIn", findings.program.foundIn);
-        if (findings.program.state == ProgramFinding::State::NotAProgram)
-            JsonField(out, "defect", findings.program.defect);
-        if (findings.program.state == ProgramFinding::State::Runs ||
-            findings.program.state == ProgramFinding::State::OtherMachine)
-            JsonField(out, "machine", MachineName(findings.program.machine));
-        JsonField(out, "system", ArchitectureName(findings.program.nativeSystem));
+        JsonField(out, "name", program.name);
+        if (program.path.IsEmpty())
+            JsonNull(out, "path");
+        else
+            JsonField(out, "path", program.path);
+        JsonField(out, "state", ProgramStateToken(program.state));
+        if (program.foundIn) JsonField(out, "foundIn", program.foundIn);
+        if (program.state == ProgramFinding::State::NotAProgram)
+            JsonField(out, "defect", program.defect);
+        if (program.state == ProgramFinding::State::Runs ||
+            program.state == ProgramFinding::State::OtherMachine)
+            JsonField(out, "machine", MachineName(program.machine));
+        JsonField(out, "system", ArchitectureName(program.nativeSystem));
         out += '}';
     }
-    if (findings.verdict == Verdict::Abnormal) {
-        JsonField(out, "abnormalValue", findings.abnormalValue);
-        JsonField(out, "abnormalType", RegistryTypeName(findings.abnormalType));
-        JsonField(out, "abnormalView", findings.abnormalIn64BitView ? "64-bit" : "32-bit");
+    if (findings.abnormal) {
+        JsonField(out, "abnormalValue", findings.abnormal->name);
+        JsonField(out, "abnormalType", RegistryTypeName(findings.abnormal->type));
+        JsonField(out, "abnormalView", findings.abnormal->in64BitView ? "64-bit" : "32-bit");
     }
     JsonField(out, "verdict", VerdictName(findings.verdict));
     JsonName(out, "code");
-    if (findings.codeKnown)
-        out += std::to_string(findings.code);
+    if (findings.code)
+        out += std::to_string(*findings.code);
     else
         out += "null";
     JsonField(out, "reason", findings.reason);
-    if (findings.looksElsewhere) {
+    if (findings.runtimesElsewhere) {
+        const std::vector<RuntimeElsewhere>& runtimes = *findings.runtimesElsewhere;
         JsonName(out, "runtimesElsewhere");
         out += '[';
-        for (const RuntimeElsewhere& runtime : findings.runtimesElsewhere) {
-            out += &runtime == &findings.runtimesElsewhere[0] ? "{" : ",{";
-            JsonField(out, "registryKey", ToAnsiString(runtime.registryKey));
-            JsonField(out, "valueName", ToAnsiString(UnicodeString(runtime.valueName)));
+        for (const RuntimeElsewhere& runtime : runtimes) {
+            out += &runtime == &runtimes[0] ? "{" : ",{";
+            JsonField(out, "registryKey", runtime.registryKey);
+            JsonField(out, "valueName", UnicodeString(runtime.valueName));
             JsonField(out, "view", RegistryViewName(runtime.view));
             JsonField(out, "kind", runtime.jdk ? "JDK" : "JRE");
-            JsonField(out, "version", ToAnsiString(runtime.version));
-            JsonField(out, "path", ToAnsiString(runtime.folder));
-            if (runtime.programExamined && runtime.program.machine != 0)
-                JsonField(out, "machine", MachineName(runtime.program.machine));
+            JsonField(out, "version", runtime.version);
+            JsonField(out, "path", runtime.folder);
+            if (runtime.program && runtime.program->machine != 0)
+                JsonField(out, "machine", MachineName(runtime.program->machine));
             JsonName(out, "usable");
             out += runtime.usable ? "true" : "false";
             if (!runtime.usable) JsonField(out, "whyNotUsable", runtime.whyNotUsable);
@@ -219,17 +234,17 @@ AnsiString JsonReport(const Findings& findings)
         }
         out += ']';
     }
-    const RegistryFix& fix = findings.registryFix;
-    if (fix.asked) {
+    if (findings.registryFix) {
+        const RegistryFix& fix = *findings.registryFix;
         JsonName(out, "regFix");
         out += '{';
-        JsonField(out, "file", ToAnsiString(fix.file));
+        JsonField(out, "file", fix.file);
         JsonName(out, "written");
         out += fix.written ? "true" : "false";
         if (fix.written) {
-            JsonField(out, "javaHome", ToAnsiString(findings.runtimesElsewhere[fix.chosen].folder));
-            JsonField(out, "from",
-                      ToAnsiString(findings.runtimesElsewhere[fix.chosen].registryKey));
+            const RuntimeElsewhere& chosen = (*findings.runtimesElsewhere)[fix.chosen];
+            JsonField(out, "javaHome", chosen.folder);
+            JsonField(out, "from", chosen.registryKey);
             JsonField(out, "rule", kRegistryFixRule);
         } else {
             JsonField(out, "reason", fix.reason);
@@ -237,5 +252,9 @@ AnsiString JsonReport(const Findings& findings)
         out += '}';
     }
     out += "}\n";
-    return AnsiString(out.data(), static_cast<int>(out.size()));
+    // ASCII throughout, so each byte is its own unit.
+    UnicodeString report;
+    report.Resize(static_cast<int>(out.size()));
+    for (std::size_t i = 0; i < out.size(); ++i) report.Data()[i] = static_cast<wchar_t>(out[i]);
+    return report;
 }

@@ -5,4 +5,4 @@
 
 // Returns the facts of the text report as one JSON object on one line, in
 // ASCII (every other character escaped); never throws but for lack of memory.
-AnsiString JsonReport(const Findings& findings);
+UnicodeString JsonReport(const Findings& findings);

@@ -4,7 +4,8 @@
 //   KorveNembralCheck.exe [--json] [--reg-fix FILE] [the launcher's arguments]
 //
 // Exit status: 0 when the launcher would start an existing program, 1 when it
-// would refuse the start or end abnormally, 2 for a usage error.
+// would refuse the start or end abnormally, 2 for a usage error, 4 when
+// --reg-fix had a file to write and did not write it.
 #include <windows.h>
 
 #include <cstdio>
@@ -22,6 +23,7 @@ namespace {
 const int kStarts = 0;
 const int kDoesNotStart = 1;
 const int kUsageError = 2;
+const int kFixNotWritten = 4;
 
 const char kUsage[] =
     "usage: KorveNembralCheck.exe [--json] [--reg-fix FILE] [the launcher's arguments]\n"
@@ -42,9 +44,10 @@ int main()
         }
         Findings findings = Survey(options.launcherLine);
         if (options.regFix) findings.registryFix = WriteRegistryFix(findings, options.regFixFile);
-        const AnsiString report = options.json ? JsonReport(findings) : TextReport(findings);
+        const UnicodeString report = options.json ? JsonReport(findings) : TextReport(findings);
         // Without a standard output (a task started detached) the status still answers.
         WriteReport(report);
+        if (findings.registryFix && findings.registryFix->notWritten) return kFixNotWritten;
         return findings.verdict == Verdict::Start ? kStarts : kDoesNotStart;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "KorveNembralCheck: %s\n", error.what());

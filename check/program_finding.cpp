@@ -3,24 +3,26 @@
 #include <windows.h>
 
 #include <cstring>
+#include <cwchar>
 
 #include "check/image_format.h"
 #include "check/program_search.h"
 #include "check/read_only_file.h"
 #include "platform/kernel32_function.h"
+#include "text/conversion.h"
 
 namespace {
 using GetNativeSystemInfoFunction = void(WINAPI*)(LPSYSTEM_INFO);
 
-AnsiString FirstItem(const AnsiString& commandLine)
+UnicodeString FirstItem(const UnicodeString& commandLine)
 {
-    const char* line = commandLine.CStr();
-    if (*line == '"') {
-        const char* end = std::strchr(line + 1, '"');
-        return AnsiString(line + 1, end ? static_cast<int>(end - line - 1)
-                                        : static_cast<int>(std::strlen(line + 1)));
+    const wchar_t* line = commandLine.CStr();
+    if (*line == L'"') {
+        const wchar_t* end = std::wcschr(line + 1, L'"');
+        return UnicodeString(line + 1, end ? static_cast<int>(end - line - 1)
+                                           : static_cast<int>(std::wcslen(line + 1)));
     }
-    return AnsiString(line, static_cast<int>(std::strcspn(line, " \t")));
+    return UnicodeString(line, static_cast<int>(std::wcscspn(line, L" \t")));
 }
 
 // Looked up at run time, like the launcher's other late kernel32 functions;
@@ -48,38 +50,41 @@ bool Runs(unsigned machine, unsigned architecture)
 }
 
 // Whether `text` is `lower` in any letter case; `lower` is lower-case ASCII.
-bool EqualsIgnoringCase(const char* text, const char* lower)
+bool EqualsIgnoringCase(const wchar_t* text, const char* lower)
 {
     for (; *lower; ++text, ++lower) {
-        const char unit = *text >= 'A' && *text <= 'Z' ? static_cast<char>(*text + 32) : *text;
-        if (unit != *lower) return false;
+        const wchar_t unit = *text >= L'A' && *text <= L'Z' ? *text + 32 : *text;
+        if (unit != static_cast<wchar_t>(*lower)) return false;
     }
     return *text == 0;
 }
 
 // The start hands a file with either extension to the command interpreter.
-bool IsBatchFile(const AnsiString& path)
+bool IsBatchFile(const UnicodeString& path)
 {
-    const char* dot = std::strrchr(path.CStr(), '.');
+    const wchar_t* dot = std::wcsrchr(path.CStr(), L'.');
     return dot && (EqualsIgnoringCase(dot, ".bat") || EqualsIgnoringCase(dot, ".cmd"));
 }
 }  // namespace
 
-ProgramFinding ExamineProgram(const AnsiString& commandLine, const AnsiString& workingDirectory)
+ProgramFinding ExamineProgram(const UnicodeString& commandLine,
+                              const UnicodeString& workingDirectory)
 {
     using State = ProgramFinding::State;
     ProgramFinding finding;
-    const ProgramLocation location = LocateProgram(FirstItem(commandLine), workingDirectory);
+    finding.name = FirstItem(commandLine);
+    const ProgramLocation location = LocateProgram(finding.name, workingDirectory);
     finding.path = location.path;
     finding.bareName = location.bareName;
     finding.foundIn = location.foundIn;
     finding.nativeSystem = NativeArchitecture();
+    if (finding.path.IsEmpty()) return finding;
     const ReadOnlyFile file(finding.path);
     if (!file.IsOpen()) return finding;
     finding.state = State::NotAProgram;
     // A device or a pipe is never read: a console or a pipe would wait for input.
     if (!file.IsDiskFile()) {
-        finding.defect = AnsiString("a device or a pipe, not a file");
+        finding.defect = UnicodeString(L"a device or a pipe, not a file");
         return finding;
     }
     if (IsBatchFile(finding.path)) {
@@ -89,7 +94,7 @@ ProgramFinding ExamineProgram(const AnsiString& commandLine, const AnsiString& w
     const ImageFormat image = ExamineImage(file);
     finding.machine = image.machine;
     if (!image.startsAsProcess) {
-        finding.defect = image.defect;
+        finding.defect = ToUnicodeString(image.defect);
         return finding;
     }
     finding.state = Runs(finding.machine, finding.nativeSystem) ? State::Runs : State::OtherMachine;

@@ -2,128 +2,137 @@
 
 #include <windows.h>
 
-#include <cstring>
+#include <cwchar>
+#include <string>
 #include <vector>
 
 #include "platform/arguments.h"
+#include "platform/kernel32_function.h"
 #include "platform/windows_api.h"
-#include "text/conversion.h"
-#include "text/format.h"
 
 namespace {
+using NeedCurrentDirectoryFunction = BOOL(WINAPI*)(LPCWSTR);
+
+bool IsSeparator(wchar_t unit) { return unit == L'\\' || unit == L'/'; }
+
 // A path the platform hands over through a buffer: asks for the size, then fills it.
 template <typename Query>
-AnsiString Queried(Query query)
+std::wstring Queried(Query query)
 {
     const unsigned needed = query(nullptr, 0u);
-    if (needed == 0) return AnsiString();
-    std::vector<char> buffer(needed + 1);
+    if (needed == 0) return std::wstring();
+    std::vector<wchar_t> buffer(needed + 1);
     const unsigned written = query(buffer.data(), needed + 1);
-    return written == 0 || written > needed ? AnsiString() : AnsiString(buffer.data(), written);
+    return written == 0 || written > needed ? std::wstring() : std::wstring(buffer.data(), written);
 }
 
 // This program's own folder, which the launcher's is taken to be.
-AnsiString ModuleFolder()
+std::wstring ModuleFolder()
 {
-    const AnsiString path = ToAnsiString(ArgumentAt(0));
-    const char* slash = std::strrchr(path.CStr(), '\\');
-    return slash ? AnsiString(path.CStr(), static_cast<int>(slash - path.CStr())) : AnsiString();
+    const UnicodeString path = ArgumentAt(0);
+    int end = path.Length();
+    while (end > 0 && !IsSeparator(path[end - 1])) --end;
+    return end > 0 ? std::wstring(path.CStr(), end - 1) : std::wstring();
 }
 
-AnsiString Variable(const char* name, bool& present)
+std::wstring Variable(const wchar_t* name)
 {
-    const DWORD needed = Windows().GetEnvironmentVariableA(name, nullptr, 0);
-    present = needed != 0;
-    if (needed <= 1) return AnsiString();
-    std::vector<char> buffer(needed);
-    const DWORD written = Windows().GetEnvironmentVariableA(name, buffer.data(), needed);
-    return written == 0 || written >= needed ? AnsiString()
-                                             : AnsiString(buffer.data(), static_cast<int>(written));
+    return Queried([name](wchar_t* buffer, unsigned size) {
+        const DWORD length = Windows().GetEnvironmentVariableW(name, buffer, size);
+        // Asked for the size, it counts the 0; written, it does not.
+        return buffer || length == 0 ? length : length - 1;
+    });
 }
 
-AnsiString Joined(const AnsiString& folder, const AnsiString& name)
+std::wstring Joined(const std::wstring& folder, const std::wstring& name)
 {
-    AnsiString path;
-    const bool separated = folder.IsEmpty() || folder[folder.Length() - 1] == '\\' ||
-                           folder[folder.Length() - 1] == '/';
-    FormatText(path, "%s%s%s", folder.CStr(), separated ? "" : "\\", name.CStr());
-    return path;
+    if (folder.empty() || IsSeparator(folder.back())) return folder + name;
+    return folder + L'\\' + name;
 }
 
 // A directory counts as found too: the start stops there and fails, as it does.
-bool Exists(const AnsiString& path)
+bool Exists(const std::wstring& path)
 {
-    return Windows().GetFileAttributesW(ToUnicodeString(path).CStr()) != INVALID_FILE_ATTRIBUTES;
+    return Windows().GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // The start makes the working directory current first, so a relative program
 // is found from there; one from the drive's root on that directory's drive.
-AnsiString AsStarted(const AnsiString& program, const AnsiString& workingDirectory)
+std::wstring AsStarted(const std::wstring& program, const std::wstring& workingDirectory)
 {
-    const char* path = program.CStr();
-    if (program.Length() >= 2 && (path[1] == ':' || (path[0] == '\\' && path[1] == '\\')))
+    if (program.size() >= 2 &&
+        (program[1] == L':' || (IsSeparator(program[0]) && IsSeparator(program[1]))))
         return program;
-    if (path[0] == '\\' && workingDirectory.Length() >= 2) {
-        AnsiString full;
-        FormatText(full, "%s%s", AnsiString(workingDirectory.CStr(), 2).CStr(), path);
-        return full;
-    }
+    if (IsSeparator(program[0])) return workingDirectory.substr(0, 2) + program;
     return Joined(workingDirectory, program);
 }
 
+// Whether the search for `name` includes the current directory. Windows Vista
+// and later leave it out when NoDefaultCurrentDirectoryInExePath is set, and
+// say so through this function; before them it is always searched.
+bool SearchesCurrentDirectory(const std::wstring& name)
+{
+    FARPROC found = Kernel32Function("NeedCurrentDirectoryForExePathW");
+    if (!found) return true;
+    auto needCurrentDirectory =
+        reinterpret_cast<NeedCurrentDirectoryFunction>(reinterpret_cast<void (*)()>(found));
+    return needCurrentDirectory(name.c_str()) != FALSE;
+}
+
 struct Place {
-    AnsiString folder;
+    std::wstring folder;
     const char* name;
 };
 }  // namespace
 
-ProgramLocation LocateProgram(const AnsiString& program, const AnsiString& workingDirectory)
+ProgramLocation LocateProgram(const UnicodeString& program, const UnicodeString& workingDirectory)
 {
     ProgramLocation location;
-    AnsiString name = program;
-    // The start adds ".exe" to a name that has no extension.
-    const char* last = std::strrchr(name.CStr(), '\\');
-    if (!std::strchr(last ? last : name.CStr(), '.')) AppendFormattedText(name, ".exe");
-    location.bareName = std::strpbrk(program.CStr(), "\\/:") == nullptr;
+    std::wstring name(program.CStr(), static_cast<std::size_t>(program.Length()));
+    if (name.empty()) return location;
+    // The start adds ".exe" to a last component without an extension.
+    std::size_t last = name.size();
+    while (last > 0 && !IsSeparator(name[last - 1])) --last;
+    if (name.find(L'.', last) == std::wstring::npos) name += L".exe";
+    const std::wstring directory(workingDirectory.CStr(),
+                                 static_cast<std::size_t>(workingDirectory.Length()));
+    location.bareName = name.find_first_of(L"\\/:") == std::wstring::npos;
     if (!location.bareName) {
-        location.path = AsStarted(name, workingDirectory);
+        const std::wstring path = AsStarted(name, directory);
+        location.path = UnicodeString(path.c_str(), static_cast<int>(path.size()));
         return location;
     }
 
     std::vector<Place> places;
     places.push_back({ModuleFolder(), "the launcher's folder"});
-    // This variable, whatever its value, takes the current directory out of the search.
-    bool noCurrentDirectory = false;
-    Variable("NoDefaultCurrentDirectoryInExePath", noCurrentDirectory);
-    if (!noCurrentDirectory) places.push_back({workingDirectory, "the working directory"});
-    const AnsiString system = Queried(
-        [](char* buffer, unsigned size) { return Windows().GetSystemDirectoryA(buffer, size); });
-    const AnsiString windows = Queried(
-        [](char* buffer, unsigned size) { return Windows().GetWindowsDirectoryA(buffer, size); });
+    if (SearchesCurrentDirectory(name)) places.push_back({directory, "the working directory"});
+    const std::wstring system = Queried(
+        [](wchar_t* buffer, unsigned size) { return Windows().GetSystemDirectoryW(buffer, size); });
+    const std::wstring windows = Queried([](wchar_t* buffer, unsigned size) {
+        return Windows().GetWindowsDirectoryW(buffer, size);
+    });
     places.push_back({system, "the system folder"});
-    if (!windows.IsEmpty())
-        places.push_back({Joined(windows, AnsiString("System")), "the 16-bit system folder"});
+    if (!windows.empty())
+        places.push_back({Joined(windows, L"System"), "the 16-bit system folder"});
     places.push_back({windows, "the Windows folder"});
-    bool pathSet = false;
-    const AnsiString searchPath = Variable("PATH", pathSet);
-    const char* entry = searchPath.CStr();
-    while (*entry) {
-        const std::size_t length = std::strcspn(entry, ";");
-        if (length > 0)
-            places.push_back({AnsiString(entry, static_cast<int>(length)), "a folder on PATH"});
-        entry += length;
-        if (*entry) ++entry;
+    const std::wstring searchPath = Variable(L"PATH");
+    for (std::size_t start = 0; start < searchPath.size();) {
+        std::size_t end = searchPath.find(L';', start);
+        if (end == std::wstring::npos) end = searchPath.size();
+        if (end > start)
+            places.push_back({searchPath.substr(start, end - start), "a folder on PATH"});
+        start = end + 1;
     }
 
     for (const Place& place : places) {
-        if (place.folder.IsEmpty()) continue;
-        const AnsiString candidate = Joined(place.folder, name);
+        if (place.folder.empty()) continue;
+        const std::wstring candidate = Joined(place.folder, name);
         if (Exists(candidate)) {
-            location.path = candidate;
+            location.path = UnicodeString(candidate.c_str(), static_cast<int>(candidate.size()));
             location.foundIn = place.name;
             return location;
         }
     }
-    location.path = Joined(workingDirectory, name);
+    // Found nowhere: no file is the one the start would run.
     return location;
 }

@@ -1,12 +1,13 @@
 #include "check/read_only_file.h"
 
 #include "platform/windows_api.h"
-#include "text/conversion.h"
 
-ReadOnlyFile::ReadOnlyFile(const AnsiString& path)
+ReadOnlyFile::ReadOnlyFile(const UnicodeString& path)
     // Shared for writing and deleting too: the check must never stand in the
-    // way of an installer replacing the runtime while it looks.
-    : handle_(Windows().CreateFileW(ToUnicodeString(path).CStr(), GENERIC_READ,
+    // way of an installer replacing the runtime while it looks. The start
+    // opens the program for running, so a file the user may read but not run
+    // does not open either.
+    : handle_(Windows().CreateFileW(path.CStr(), GENERIC_READ | FILE_EXECUTE,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
 {

@@ -4,14 +4,13 @@
 #include <windows.h>
 
 #include "platform/windows_handles.h"
-#include "text/ansi_string.h"
+#include "text/unicode_string.h"
 
 class ReadOnlyFile {
 public:
-    // Opens `path` (ANSI code page, as the start takes it) for reading, sharing
-    // it with every other user; IsOpen() tells whether it opened. Never throws
-    // but for lack of memory.
-    explicit ReadOnlyFile(const AnsiString& path);
+    // Opens `path` for reading and running, sharing it with every other user;
+    // IsOpen() tells whether it opened. Never throws but for lack of memory.
+    explicit ReadOnlyFile(const UnicodeString& path);
 
     // Returns whether the file opened; never throws.
     bool IsOpen() const { return !handle_.IsEmpty(); }

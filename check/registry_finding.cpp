@@ -34,7 +34,7 @@ RegistryFinding ExamineRegistryValue(const char* key, const char* value, REGSAM 
     if (type == REG_SZ || type == REG_EXPAND_SZ) {
         // The launcher's own read, so the text is the one it would take.
         try {
-            finding.text = ToAnsiString(registry.ReadString(name));
+            finding.text = registry.ReadString(name);
         } catch (const ERegistryException&) {
             // Changed between the two queries: the type above still tells.
         }

@@ -21,7 +21,10 @@ UnicodeString RegistryFixText(const UnicodeString& folder, const RuntimeElsewher
 
 // Returns what became of the fix asked for into `file`: when the launcher
 // would refuse for want of a configured runtime and a usable one was found
-// elsewhere, `file` is written (UTF-16LE with a byte order mark, replaced if
-// there), else nothing is written and the reason says why. Writes nothing to
-// the registry. Never throws but for lack of memory.
+// elsewhere, `file` is created (UTF-16LE with a byte order mark), else nothing
+// is written and the reason says why. The file is only ever a new one: a name
+// that exists (a file, a hard link, a symbolic link, a folder) is refused and
+// never written through, and the file's access list lets only SYSTEM,
+// Administrators and the user running the check at it. Writes nothing to the
+// registry. Never throws but for lack of memory.
 RegistryFix WriteRegistryFix(const Findings& findings, const UnicodeString& file);

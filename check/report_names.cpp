@@ -38,6 +38,7 @@ AnsiString Hex4(unsigned value)
 
 bool OnlyInThirtyTwoBitView(const Findings& findings)
 {
-    return findings.executable64.state != RegistryFinding::State::Present &&
-           findings.executable32.state == RegistryFinding::State::Present;
+    return findings.executable &&
+           findings.executable->view64.state != RegistryFinding::State::Present &&
+           findings.executable->view32.state == RegistryFinding::State::Present;
 }

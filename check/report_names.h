@@ -3,6 +3,7 @@
 #pragma once
 
 #include "check/findings.h"
+#include "text/ansi_string.h"
 
 // Returns the mode's name as both reports print it; never throws.
 const char* ModeName(CheckMode mode);

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "platform/windows_api.h"
-#include "text/conversion.h"
+#include "text/ansi_string.h"
 
 namespace {
 // Older consoles refuse one write of much more than 64 KiB.
@@ -35,6 +35,22 @@ bool WriteToConsole(HANDLE console, const UnicodeString& text)
     return true;
 }
 
+// UTF-8 holds every name, where the ANSI code page would lose some.
+AnsiString Utf8(const UnicodeString& text)
+{
+    AnsiString bytes;
+    if (text.IsEmpty()) return bytes;
+    WindowsApi& api = Windows();
+    const int n = api.WideCharToMultiByte(CP_UTF8, 0, text.CStr(), text.Length(), nullptr, 0,
+                                          nullptr, nullptr);
+    if (n <= 0) return bytes;
+    bytes.Resize(n);
+    const int written = api.WideCharToMultiByte(CP_UTF8, 0, text.CStr(), text.Length(),
+                                                bytes.Data(), n, nullptr, nullptr);
+    bytes.Resize(written);
+    return bytes;
+}
+
 bool WriteBytes(HANDLE output, const AnsiString& text)
 {
     const char* bytes = text.CStr();
@@ -51,12 +67,12 @@ bool WriteBytes(HANDLE output, const AnsiString& text)
 }
 }  // namespace
 
-bool WriteReport(const AnsiString& report)
+bool WriteReport(const UnicodeString& report)
 {
     const HANDLE output = Windows().GetStdHandle(STD_OUTPUT_HANDLE);
     if (output == nullptr || output == INVALID_HANDLE_VALUE) return false;
-    // The console shows bytes in its own (OEM) code page, not the ANSI one the
-    // report is in: "Produção" would come out garbled. Wide text it shows as is.
-    if (IsConsole(output)) return WriteToConsole(output, ToUnicodeString(report));
-    return WriteBytes(output, report);
+    // The console shows bytes in its own (OEM) code page: "Produção" would
+    // come out garbled. Wide text it shows as is.
+    if (IsConsole(output)) return WriteToConsole(output, report);
+    return WriteBytes(output, Utf8(report));
 }

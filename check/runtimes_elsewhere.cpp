@@ -4,11 +4,12 @@
 #include <utility>
 
 #include "check/program_finding.h"
-#include "launcher/code_page_path.h"
+#include "launcher/launch_plan.h"
 #include "platform/kernel32_function.h"
 #include "platform/key_path.h"
 #include "platform/registry.h"
 #include "platform/windows_api.h"
+#include "text/conversion.h"
 #include "text/format.h"
 
 namespace {
@@ -154,50 +155,60 @@ UnicodeString Folder(const UnicodeString& text)
     return UnicodeString(text.CStr(), length);
 }
 
-void Judge(RuntimeElsewhere& runtime)
+// Why the Java 8 runtime's folder is not usable, or null when it is; judged
+// with the launcher's own rule for the value it would be given in "JavaHome".
+const char* WhyFolderNotUsable(RuntimeElsewhere& runtime)
 {
-    AnsiString& why = runtime.whyNotUsable;
-    if (runtime.type != REG_SZ && runtime.type != REG_EXPAND_SZ) {
-        why = AnsiString("the value is not text");
-        return;
-    }
-    if (runtime.folder.IsEmpty()) {
-        why = AnsiString("the value names no folder");
-        return;
-    }
-    if (runtime.feature != 8) {
-        if (runtime.feature > 0)
-            FormatText(why, "Java %d; the application needs Java 8", runtime.feature);
-        else
-            why = AnsiString("its key names no Java version; the application needs Java 8");
-        return;
-    }
     // The folder as the launcher would give it to the runtime, in the ANSI code page.
     AnsiString folder;
-    if (ToCodePagePath(runtime.folder, folder) != ERROR_SUCCESS) {
-        why = AnsiString(
-            "the folder's name has characters outside the ANSI code page, and no short name");
-        return;
+    const RefusalRule rule = RuntimePath(runtime.folder, folder);
+    switch (RefusalCodeOf(rule)) {
+        case ERROR_SUCCESS:
+            break;
+        case ERROR_INVALID_NAME:
+            return "the launcher refuses the folder's name (Erro 123: a double quote, a "
+                   "wildcard, | or a control character)";
+        case ERROR_NO_UNICODE_TRANSLATION:
+            return rule == RefusalRule::NotFullyQualified
+                       ? "the launcher refuses the folder's name (Erro 1113: characters outside "
+                         "the ANSI code page in a path that is not fully qualified)"
+                       : "the launcher refuses the folder's name (Erro 1113: characters outside "
+                         "the ANSI code page, and no short name)";
+        default:
+            return "the launcher refuses the folder's name";
     }
     AnsiString commandLine;
     FormatText(commandLine, "\"%s\\bin\\Javaw.exe\"", folder.CStr());
-    runtime.programExamined = true;
-    runtime.program = ExamineProgram(commandLine, AnsiString());
-    switch (runtime.program.state) {
+    runtime.program = ExamineProgram(ToUnicodeString(commandLine), UnicodeString());
+    switch (runtime.program->state) {
         case ProgramFinding::State::Missing:
-            why = AnsiString("bin\\Javaw.exe is not there, or cannot be read");
-            return;
+            return "bin\\Javaw.exe is not there, or cannot be opened for running";
         case ProgramFinding::State::NotAProgram:
         case ProgramFinding::State::Script:
-            why = AnsiString("bin\\Javaw.exe is not a Windows program");
-            return;
+            return "bin\\Javaw.exe is not a Windows program";
         case ProgramFinding::State::OtherMachine:
-            why = AnsiString("bin\\Javaw.exe is not for this system's processor");
-            return;
+            return "bin\\Javaw.exe is not for this system's processor";
         case ProgramFinding::State::Runs:
-            runtime.usable = true;
-            return;
+            break;
     }
+    return nullptr;
+}
+
+void Judge(RuntimeElsewhere& runtime)
+{
+    AnsiString why;
+    if (runtime.type != REG_SZ && runtime.type != REG_EXPAND_SZ)
+        why = AnsiString("the value is not text");
+    else if (runtime.folder.IsEmpty())
+        why = AnsiString("the value names no folder");
+    else if (runtime.feature > 0 && runtime.feature != 8)
+        FormatText(why, "Java %d; the application needs Java 8", runtime.feature);
+    else if (runtime.feature != 8)
+        why = AnsiString("its key names no Java version; the application needs Java 8");
+    else if (const char* folder = WhyFolderNotUsable(runtime))
+        why = AnsiString(folder);
+    runtime.usable = why.IsEmpty();
+    runtime.whyNotUsable = ToUnicodeString(why);
 }
 
 void AddIfRegistered(std::vector<RuntimeElsewhere>& found, const Registration& registration,

@@ -1,6 +1,6 @@
 #include "check/survey.h"
 
-#include <cstring>
+#include <cwchar>
 
 #include "check/dry_run.h"
 #include "check/folder_finding.h"
@@ -20,7 +20,7 @@ using namespace LauncherRegistry;
 void Refuse(Findings& findings, const char* reason)
 {
     findings.verdict = Verdict::Refuse;
-    findings.reason = AnsiString(reason);
+    findings.reason = ToUnicodeString(AnsiString(reason));
 }
 
 // Why the launcher refuses a plan with its own code, by the rule that refused it.
@@ -67,55 +67,74 @@ void ExplainRefusal(Findings& findings, const LaunchPlan& plan, const AnsiString
     }
     AnsiString reason(why);
     if (named) FormatText(reason, why, value);
-    FormatText(findings.reason, "%s; the launcher shows \"%s\" and starts nothing", reason.CStr(),
+    AnsiString sentence;
+    FormatText(sentence, "%s; the launcher shows \"%s\" and starts nothing", reason.CStr(),
                box.CStr());
+    findings.reason = ToUnicodeString(sentence);
+}
+
+// The folder `Java` in the working folder, by the folder's name as written.
+UnicodeString JavaFolderAsWritten(const UnicodeString& workingFolder)
+{
+    const wchar_t kJava[] = L"\\Java";
+    const int length = static_cast<int>(sizeof kJava / sizeof kJava[0]) - 1;
+    UnicodeString path = workingFolder;
+    path.Resize(workingFolder.Length() + length);
+    std::wmemcpy(path.Data() + workingFolder.Length(), kJava, length);
+    return path;
 }
 
 // The verdict once the launcher would ask the platform to start the plan.
-void JudgeStart(Findings& findings)
+void JudgeStart(Findings& findings, const StartRequest& start)
 {
-    if (findings.commandLine.IsEmpty()) {
-        Refuse(findings, "the platform refuses to start an empty command line");
-        return;
-    }
-    if (!IsExistingDirectory(ToUnicodeString(findings.workingDirectory), true)) {
+    if (!IsExistingDirectory(start.workingDirectory, true)) {
         Refuse(findings, "the working directory does not exist");
         return;
     }
-    findings.programExamined = true;
-    findings.program = ExamineProgram(findings.commandLine, findings.workingDirectory);
-    const ProgramFinding& program = findings.program;
+    findings.program = ExamineProgram(start.commandLine, start.workingDirectory);
+    const ProgramFinding& program = *findings.program;
+    AnsiString reason;
     switch (program.state) {
         case ProgramFinding::State::Missing:
-            Refuse(findings, program.bareName
-                                 ? "a name without a folder that the start finds nowhere: not "
-                                   "in the launcher's folder, the working directory, the system "
-                                   "folders, the Windows folder or PATH"
-                                 : "the program file is not there, or cannot be opened");
+            if (program.foundIn) {
+                // The search stops at the first name there, even one it cannot run.
+                FormatText(reason,
+                           "the start finds the name in %s, but that is a folder or a file it "
+                           "cannot open for running",
+                           program.foundIn);
+                Refuse(findings, reason.CStr());
+                return;
+            }
+            Refuse(findings,
+                   program.bareName
+                       ? "a name without a folder that the start finds nowhere: not "
+                         "in the launcher's folder, the working directory (unless "
+                         "NoDefaultCurrentDirectoryInExePath is set), the system "
+                         "folders, the Windows folder or PATH"
+                       : "the program file is not there, or cannot be opened for running");
             return;
         case ProgramFinding::State::NotAProgram:
-            FormatText(findings.reason, "the program file is not a Windows program: %s",
-                       program.defect.CStr());
-            findings.verdict = Verdict::Refuse;
+            FormatText(reason, "the program file is not a Windows program: %s",
+                       ToAnsiString(program.defect).CStr());
+            Refuse(findings, reason.CStr());
             return;
         case ProgramFinding::State::OtherMachine:
             Refuse(findings, "the program is not for this system's processor");
             return;
         case ProgramFinding::State::Script:
             findings.verdict = Verdict::Start;
-            findings.reason =
-                AnsiString("a batch file: the start runs it with the command interpreter");
-            return;
+            reason = AnsiString("a batch file: the start runs it with the command interpreter");
+            break;
         case ProgramFinding::State::Runs:
             findings.verdict = Verdict::Start;
             if (program.foundIn)
-                FormatText(findings.reason,
-                           "the start finds the program in %s, and it runs on this system",
+                FormatText(reason, "the start finds the program in %s, and it runs on this system",
                            program.foundIn);
             else
-                findings.reason = AnsiString("the program file exists and runs on this system");
-            return;
+                reason = AnsiString("the program file exists and runs on this system");
+            break;
     }
+    findings.reason = ToUnicodeString(reason);
 }
 }  // namespace
 
@@ -126,67 +145,68 @@ Findings Survey(const UnicodeString& launcherLine)
     // fails the looks below instead of asking the administrator.
     const ThreadErrorModeScope failCriticalErrors;
     Findings findings;
-    // Its name as the launcher gives it, not the code page's look-alike.
-    const bool folderNamed =
-        ToCodePagePath(run.workingFolder, findings.workingFolder) == ERROR_SUCCESS;
-    if (!folderNamed) findings.workingFolder = ToAnsiString(run.workingFolder);
-    findings.hasArgument = run.hasArgument;
-    findings.firstArgument = ToAnsiString(run.firstArgument);
+    findings.workingFolder = run.workingFolder;
+    if (run.hasArgument) findings.firstArgument = run.firstArgument;
     findings.mode = run.plan.Mode;
 
     if (!run.hasArgument) {
-        // The launcher tests no folder in a folder it cannot name.
-        findings.looksAtFolder = folderNamed;
-        AnsiString folder = findings.workingFolder;
-        AppendFormattedText(folder, "\\Java");
-        if (folderNamed) findings.javaFolder = ExamineFolder(folder);
+        // The launcher tests the folder by the name it can give, and none in a
+        // folder it cannot name.
+        AnsiString named;
+        if (ToCodePagePath(run.workingFolder, named) == ERROR_SUCCESS) {
+            AppendFormattedText(named, "\\Java");
+            findings.javaFolder = ExamineFolder(ToUnicodeString(named));
+            findings.javaFolder->path = JavaFolderAsWritten(run.workingFolder);
+        }
     }
     if (findings.mode == CheckMode::InstalledRuntime) {
-        findings.looksAtJavaHome = true;
-        findings.javaHome64 = ExamineRegistryValue(kJavaRuntimeKey, kJavaRuntimeValue, kRead64);
-        findings.javaHome32 =
-            ExamineRegistryValue(kJavaRuntimeKey, kJavaRuntimeValue, kReadDefault);
-        findings.looksElsewhere = true;
-        findings.runtimesElsewhere =
-            FindRuntimesElsewhere(findings.javaHome64.state != RegistryFinding::State::KeyAbsent);
+        findings.javaHome =
+            RegistryViews{ExamineRegistryValue(kJavaRuntimeKey, kJavaRuntimeValue, kRead64),
+                          ExamineRegistryValue(kJavaRuntimeKey, kJavaRuntimeValue, kReadDefault)};
+        findings.runtimesElsewhere = FindRuntimesElsewhere(findings.javaHome->view64.state !=
+                                                           RegistryFinding::State::KeyAbsent);
     }
-    if (findings.mode == CheckMode::FixedInstallation) {
-        findings.looksAtExecutable = true;
-        findings.executable64 = ExamineRegistryValue(kProductKey, kProductValue, kRead64);
-        findings.executable32 = ExamineRegistryValue(kProductKey, kProductValue, kReadDefault);
-    }
+    if (findings.mode == CheckMode::FixedInstallation)
+        findings.executable =
+            RegistryViews{ExamineRegistryValue(kProductKey, kProductValue, kRead64),
+                          ExamineRegistryValue(kProductKey, kProductValue, kReadDefault)};
 
     if (run.abnormal) {
         findings.verdict = Verdict::Abnormal;
-        findings.abnormalValue = ToAnsiString(run.lastValueName);
-        findings.abnormalType = run.lastValueType;
-        findings.abnormalIn64BitView = (run.lastKeyAccess & KEY_WOW64_64KEY) != 0;
-        FormatText(findings.reason, "%s (%s in the %s view)", run.errorMessage.CStr(),
-                   RegistryTypeName(run.lastValueType),
-                   findings.abnormalIn64BitView ? "64-bit" : "32-bit");
+        const bool in64BitView = (run.lastKeyAccess & KEY_WOW64_64KEY) != 0;
+        findings.abnormal = AbnormalValue{run.lastValueName, run.lastValueType, in64BitView};
+        AnsiString reason;
+        FormatText(reason, "%s (%s in the %s view)", run.errorMessage.CStr(),
+                   RegistryTypeName(run.lastValueType), in64BitView ? "64-bit" : "32-bit");
+        findings.reason = ToUnicodeString(reason);
         return findings;
     }
     for (const UnicodeString& path : run.shortNamePaths) {
         AnsiString named;
         if (ToCodePagePath(path, named) != ERROR_SUCCESS) continue;
         bool known = false;
-        for (const AnsiString& shortName : findings.shortNames)
-            known = known || std::strcmp(shortName.CStr(), named.CStr()) == 0;
-        if (!known) findings.shortNames.push_back(named);
+        for (const ShortName& shortName : findings.shortNames)
+            known = known || TextEquals(shortName.written, path);
+        if (!known) findings.shortNames.push_back(ShortName{path, ToUnicodeString(named)});
     }
     if (!run.startAsked) {
         // The launcher shows the plan's own code without asking the platform,
         // so there is no command line to report: nothing is started.
         findings.verdict = Verdict::Refuse;
-        findings.codeKnown = true;
         findings.code = run.plan.RefusalCode;
         ExplainRefusal(findings, run.plan, run.boxText);
         return findings;
     }
-    // What the start would have received, which is the plan itself.
-    findings.startAsked = true;
-    findings.commandLine = run.startCommandLine;
-    findings.workingDirectory = run.startDirectory;
-    JudgeStart(findings);
+    // An empty plan is handed on, and the platform refuses it: nothing is started.
+    if (run.startCommandLine.IsEmpty()) {
+        Refuse(findings, "the platform refuses to start an empty command line");
+        return findings;
+    }
+    // What the start would have received, which is the plan itself, in the
+    // code page the child reads it in: every character of it is the code page's.
+    const StartRequest start{ToUnicodeString(run.startCommandLine),
+                             ToUnicodeString(run.startDirectory)};
+    findings.start = start;
+    JudgeStart(findings, start);
     return findings;
 }

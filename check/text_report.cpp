@@ -1,6 +1,5 @@
 #include "check/text_report.h"
 
-#include <cstring>
 #include <string>
 
 #include "check/program_finding.h"
@@ -8,10 +7,25 @@
 #include "check/registry_fix.h"
 #include "check/report_names.h"
 #include "check/runtimes_elsewhere.h"
-#include "text/conversion.h"
-#include "text/format.h"
 
 namespace {
+using Text = std::wstring;
+
+// The program's own words, all ASCII.
+Text W(const char* ascii)
+{
+    Text text;
+    for (; *ascii; ++ascii) text += static_cast<wchar_t>(static_cast<unsigned char>(*ascii));
+    return text;
+}
+
+Text W(const UnicodeString& value)
+{
+    return Text(value.CStr(), static_cast<std::size_t>(value.Length()));
+}
+
+Text Number(long long value) { return std::to_wstring(value); }
+
 const char* FolderKindName(FolderFinding::Kind kind)
 {
     switch (kind) {
@@ -34,104 +48,119 @@ const char* FolderKindName(FolderFinding::Kind kind)
 }
 
 // "key absent", "value absent" or the type with the text the launcher would take.
-AnsiString Described(const RegistryFinding& finding)
+Text Described(const RegistryFinding& finding)
 {
-    AnsiString text;
     switch (finding.state) {
         case RegistryFinding::State::KeyAbsent:
-            return AnsiString("key absent");
+            return W("key absent");
         case RegistryFinding::State::KeyUnreadable:
-            FormatText(text, "key there but not readable (error %d)",
-                       static_cast<int>(finding.error));
-            return text;
+            return W("key there but not readable (error ") + Number(finding.error) + W(")");
         case RegistryFinding::State::ValueAbsent:
-            return AnsiString("value absent");
+            return W("value absent");
         case RegistryFinding::State::Present:
             break;
     }
     if (finding.type == REG_SZ || finding.type == REG_EXPAND_SZ)
-        FormatText(text, "%s \"%s\"", RegistryTypeName(finding.type), finding.text.CStr());
-    else
-        FormatText(text, "%s, %d bytes (not text)", RegistryTypeName(finding.type),
-                   static_cast<int>(finding.size));
-    return text;
+        return W(RegistryTypeName(finding.type)) + W(" \"") + W(finding.text) + W("\"");
+    return W(RegistryTypeName(finding.type)) + W(", ") + Number(finding.size) +
+           W(" bytes (not text)");
 }
 
-AnsiString DescribedProgram(const ProgramFinding& program)
+Text DescribedProgram(const ProgramFinding& program)
 {
-    AnsiString text;
+    Text text = program.path.IsEmpty() ? W(program.name) : W(program.path);
     switch (program.state) {
         case ProgramFinding::State::Missing:
-            FormatText(text, "%s: not there, or not readable", program.path.CStr());
+            text += program.path.IsEmpty() ? W(": found nowhere")
+                                           : W(": not there, or it cannot be opened for running");
             break;
         case ProgramFinding::State::NotAProgram:
-            FormatText(text, "%s: not a Windows program (%s)", program.path.CStr(),
-                       program.defect.CStr());
+            text += W(": not a Windows program (") + W(program.defect) + W(")");
             break;
         case ProgramFinding::State::Script:
-            FormatText(text, "%s: a batch file, for the command interpreter", program.path.CStr());
+            text += W(": a batch file, for the command interpreter");
             break;
         case ProgramFinding::State::OtherMachine:
         case ProgramFinding::State::Runs:
-            FormatText(text, "%s: a Windows program for %s (machine 0x%s), %s on this %s system",
-                       program.path.CStr(), MachineName(program.machine),
-                       Hex4(program.machine).CStr(),
-                       program.state == ProgramFinding::State::Runs ? "runs" : "does not run",
-                       ArchitectureName(program.nativeSystem));
+            text += W(": a Windows program for ") + W(MachineName(program.machine)) +
+                    W(" (machine 0x") + W(Hex4(program.machine).CStr()) + W("), ") +
+                    W(program.state == ProgramFinding::State::Runs ? "runs" : "does not run") +
+                    W(" on this ") + W(ArchitectureName(program.nativeSystem)) + W(" system");
             break;
     }
-    if (program.foundIn) AppendFormattedText(text, "; found in %s", program.foundIn);
+    if (program.foundIn) text += W("; found in ") + W(program.foundIn);
     return text;
 }
 
-AnsiString DescribedElsewhere(const RuntimeElsewhere& runtime)
+Text DescribedElsewhere(const RuntimeElsewhere& runtime)
 {
-    AnsiString text;
-    FormatText(
-        text,
-        "HKLM\\%s \"%s\" (%s view), Java %s %s: %s: ", ToAnsiString(runtime.registryKey).CStr(),
-        ToAnsiString(UnicodeString(runtime.valueName)).CStr(), RegistryViewName(runtime.view),
-        ToAnsiString(runtime.version).CStr(), runtime.jdk ? "JDK" : "JRE",
-        runtime.folder.IsEmpty() ? "(no folder)" : ToAnsiString(runtime.folder).CStr());
+    Text text = W("HKLM\\") + W(runtime.registryKey) + W(" \"") + runtime.valueName + W("\" (") +
+                W(RegistryViewName(runtime.view)) + W(" view), Java ") + W(runtime.version) +
+                W(runtime.jdk ? " JDK: " : " JRE: ") +
+                (runtime.folder.IsEmpty() ? W("(no folder)") : W(runtime.folder)) + W(": ");
     if (runtime.usable)
-        AppendFormattedText(text, "usable (%s)", MachineName(runtime.program.machine));
-    else
-        AppendFormattedText(text, "not usable, %s", runtime.whyNotUsable.CStr());
-    return text;
+        return text + W("usable (") + W(MachineName(runtime.program->machine)) + W(")");
+    return text + W("not usable, ") + W(runtime.whyNotUsable);
 }
 
-AnsiString DescribedFix(const Findings& findings)
+Text DescribedFix(const Findings& findings)
 {
-    const RegistryFix& fix = findings.registryFix;
-    AnsiString text;
-    if (!fix.written) {
-        FormatText(text, "not written: %s", fix.reason.CStr());
-        return text;
+    const RegistryFix& fix = *findings.registryFix;
+    if (!fix.written) return W("not written: ") + W(fix.reason);
+    const RuntimeElsewhere& chosen = (*findings.runtimesElsewhere)[fix.chosen];
+    return W("written to ") + W(fix.file) + W(": \"JavaHome\" ") + W(chosen.folder) +
+           W(", in the view the launcher reads first, from HKLM\\") + W(chosen.registryKey) +
+           W("; chosen by: ") + W(kRegistryFixRule);
+}
+
+bool IsControl(unsigned unit) { return unit < 0x20 || (unit >= 0x7F && unit <= 0x9F); }
+
+bool IsEscaped(unsigned unit) { return IsControl(unit) || unit == 0x2028 || unit == 0x2029; }
+
+bool IsHexDigits(const Text& text, std::size_t at, std::size_t count)
+{
+    if (at + count > text.size()) return false;
+    for (std::size_t i = at; i < at + count; ++i) {
+        const wchar_t unit = text[i];
+        if (!((unit >= L'0' && unit <= L'9') || (unit >= L'a' && unit <= L'f') ||
+              (unit >= L'A' && unit <= L'F')))
+            return false;
     }
-    const RuntimeElsewhere& chosen = findings.runtimesElsewhere[fix.chosen];
-    FormatText(
-        text,
-        "written to %s: \"JavaHome\" %s, in the view the launcher reads first, from HKLM\\%s; "
-        "chosen by: %s",
-        ToAnsiString(fix.file).CStr(), ToAnsiString(chosen.folder).CStr(),
-        ToAnsiString(chosen.registryKey).CStr(), kRegistryFixRule);
-    return text;
+    return true;
+}
+
+// Whether the output at `at` begins with what reads as an escape: a character
+// that is escaped, or "x" and two or "u" and four hexadecimal digits.
+bool ReadsAsEscape(const Text& text, std::size_t at)
+{
+    if (at >= text.size()) return false;
+    const unsigned unit = static_cast<unsigned short>(text[at]);
+    if (IsEscaped(unit)) return true;
+    return (unit == L'x' && IsHexDigits(text, at + 1, 2)) ||
+           (unit == L'u' && IsHexDigits(text, at + 1, 4));
 }
 
 // The text with every control character, and the two Unicode line
 // separators, written as an escape (\x0a, \u2028): a value read from the
 // registry or the disk can then neither start a line of its own nor send the
-// console an escape sequence.
-std::string Escaped(const char* value)
+// console an escape sequence. Backslashes right before what reads as an
+// escape are doubled, so "\x0a" written in a value shows as "\\x0a".
+Text Escaped(const Text& value)
 {
-    const UnicodeString wide = ToUnicodeString(AnsiString(value));
-    std::wstring escaped;
-    escaped.reserve(static_cast<std::size_t>(wide.Length()));
-    for (int i = 0; i < wide.Length(); ++i) {
-        const unsigned unit = static_cast<unsigned short>(wide[i]);
-        const bool control = unit < 0x20 || (unit >= 0x7F && unit <= 0x9F);
-        if (control || unit == 0x2028 || unit == 0x2029) {
-            static const wchar_t kDigits[] = L"0123456789abcdef";
+    static const wchar_t kDigits[] = L"0123456789abcdef";
+    Text escaped;
+    escaped.reserve(value.size());
+    for (std::size_t i = 0; i < value.size();) {
+        const unsigned unit = static_cast<unsigned short>(value[i]);
+        if (unit == L'\\') {
+            std::size_t end = i;
+            while (end < value.size() && value[end] == L'\\') ++end;
+            escaped.append((end - i) * (ReadsAsEscape(value, end) ? 2 : 1), L'\\');
+            i = end;
+            continue;
+        }
+        if (IsEscaped(unit)) {
+            const bool control = IsControl(unit);
             escaped += control ? L"\\x" : L"\\u";
             if (!control) {
                 escaped += kDigits[(unit >> 12) & 15];
@@ -140,94 +169,83 @@ std::string Escaped(const char* value)
             escaped += kDigits[(unit >> 4) & 15];
             escaped += kDigits[unit & 15];
         } else {
-            escaped += wide[i];
+            escaped += value[i];
         }
+        ++i;
     }
-    const AnsiString narrow =
-        ToAnsiString(UnicodeString(escaped.data(), static_cast<int>(escaped.size())));
-    return std::string(narrow.CStr(), static_cast<std::size_t>(narrow.Length()));
+    return escaped;
 }
 
 // One "label: value" line, the values aligned in one column.
-void Line(std::string& out, const char* label, const char* value)
+void Line(Text& out, const char* label, const Text& value)
 {
     const std::size_t column = 25;
-    const std::size_t length = std::strlen(label);
-    out += label;
-    out.append(length + 1 < column ? column - length : 1, ' ');
+    const Text wideLabel = W(label);
+    out += wideLabel;
+    out.append(wideLabel.size() + 1 < column ? column - wideLabel.size() : 1, L' ');
     out += Escaped(value);
-    out += '\n';
+    out += L'\n';
 }
 }  // namespace
 
-AnsiString TextReport(const Findings& findings)
+UnicodeString TextReport(const Findings& findings)
 {
     // Built in one growing buffer: a value may be megabytes long.
-    std::string out = "What KorveNembral.exe would do here (nothing was started):\n";
-    Line(out, "Working folder:", findings.workingFolder.CStr());
-    Line(out, "First argument:", findings.hasArgument ? findings.firstArgument.CStr() : "(none)");
-    Line(out, "Mode:", ModeName(findings.mode));
-    if (findings.looksAtFolder) {
-        AnsiString folder;
-        FormatText(folder, "%s: %s", findings.javaFolder.path.CStr(),
-                   FolderKindName(findings.javaFolder.kind));
-        Line(out, "Java folder:", folder.CStr());
+    Text out = W("What KorveNembral.exe would do here (nothing was started):\n");
+    Line(out, "Working folder:", W(findings.workingFolder));
+    Line(out, "First argument:", findings.firstArgument ? W(*findings.firstArgument) : W("(none)"));
+    Line(out, "Mode:", W(ModeName(findings.mode)));
+    if (findings.javaFolder)
+        Line(out, "Java folder:",
+             W(findings.javaFolder->path) + W(": ") + W(FolderKindName(findings.javaFolder->kind)));
+    if (findings.javaHome) {
+        Line(out, "JavaHome, 64-bit view:", Described(findings.javaHome->view64));
+        Line(out, "JavaHome, 32-bit view:", Described(findings.javaHome->view32));
     }
-    if (findings.looksAtJavaHome) {
-        Line(out, "JavaHome, 64-bit view:", Described(findings.javaHome64).CStr());
-        Line(out, "JavaHome, 32-bit view:", Described(findings.javaHome32).CStr());
+    if (findings.executable) {
+        Line(out, "Executavel, 64-bit view:", Described(findings.executable->view64));
+        if (OnlyInThirtyTwoBitView(findings))
+            Line(out, "Executavel, 32-bit view:",
+                 Described(findings.executable->view32) + W(", which the launcher does not read"));
     }
-    if (findings.looksAtExecutable) {
-        Line(out, "Executavel, 64-bit view:", Described(findings.executable64).CStr());
-        if (OnlyInThirtyTwoBitView(findings)) {
-            AnsiString note = Described(findings.executable32);
-            AppendFormattedText(note, ", which the launcher does not read");
-            Line(out, "Executavel, 32-bit view:", note.CStr());
-        }
-    }
-    if (findings.startAsked) {
-        Line(out, "Command line:", findings.commandLine.CStr());
-        Line(out, "Working directory:", findings.workingDirectory.CStr());
+    if (findings.start) {
+        Line(out, "Command line:", W(findings.start->commandLine));
+        Line(out, "Working directory:", W(findings.start->workingDirectory));
     } else if (findings.verdict != Verdict::Abnormal) {
-        Line(out, "Command line:", "(none: nothing is started)");
+        Line(out, "Command line:", W("(none: nothing is started)"));
     } else {
-        Line(out, "Plan:", "none");
+        Line(out, "Plan:", W("none"));
     }
-    if (!findings.shortNames.empty()) {
-        AnsiString named;
-        for (const AnsiString& shortName : findings.shortNames)
-            AppendFormattedText(named, "%s%s", named.IsEmpty() ? "" : ", ", shortName.CStr());
-        AppendFormattedText(named, " (each ends in the short name of a name the code page lacks)");
-        Line(out, "Short names:", named.CStr());
-    }
-    if (findings.programExamined) Line(out, "Program:", DescribedProgram(findings.program).CStr());
-    AnsiString verdict;
+    for (const ShortName& shortName : findings.shortNames)
+        Line(out, &shortName == &findings.shortNames[0] ? "Short names:" : "",
+             W(shortName.written) + W(" is given as ") + W(shortName.given));
+    if (findings.program) Line(out, "Program:", DescribedProgram(*findings.program));
+    Text verdict;
     switch (findings.verdict) {
         case Verdict::Start:
-            FormatText(verdict, "start: %s", findings.reason.CStr());
+            verdict = W("start: ") + W(findings.reason);
             break;
         case Verdict::Refuse:
-            if (findings.codeKnown)
-                FormatText(verdict, "refuse with code %d: %s", static_cast<int>(findings.code),
-                           findings.reason.CStr());
+            if (findings.code)
+                verdict =
+                    W("refuse with code ") + Number(*findings.code) + W(": ") + W(findings.reason);
             else
-                FormatText(verdict, "refuse (the code is the platform's): %s",
-                           findings.reason.CStr());
+                verdict = W("refuse (the code is the platform's): ") + W(findings.reason);
             break;
         case Verdict::Abnormal:
-            FormatText(verdict, "\"Abnormal program termination\": %s", findings.reason.CStr());
+            verdict = W("\"Abnormal program termination\": ") + W(findings.reason);
             break;
     }
-    Line(out, "Verdict:", verdict.CStr());
-    if (findings.looksElsewhere) {
+    Line(out, "Verdict:", verdict);
+    if (findings.runtimesElsewhere) {
         // Where other installers register Java, which the launcher does not read.
         const char* label = "Registered elsewhere:";
-        if (findings.runtimesElsewhere.empty()) Line(out, label, "no Java runtime");
-        for (const RuntimeElsewhere& runtime : findings.runtimesElsewhere) {
-            Line(out, label, DescribedElsewhere(runtime).CStr());
+        if (findings.runtimesElsewhere->empty()) Line(out, label, W("no Java runtime"));
+        for (const RuntimeElsewhere& runtime : *findings.runtimesElsewhere) {
+            Line(out, label, DescribedElsewhere(runtime));
             label = "";
         }
     }
-    if (findings.registryFix.asked) Line(out, "Registry fix:", DescribedFix(findings).CStr());
-    return AnsiString(out.data(), static_cast<int>(out.size()));
+    if (findings.registryFix) Line(out, "Registry fix:", DescribedFix(findings));
+    return UnicodeString(out.data(), static_cast<int>(out.size()));
 }

@@ -3,6 +3,6 @@
 
 #include "check/findings.h"
 
-// Returns the report as short plain lines in the ANSI code page; never throws
-// but for lack of memory.
-AnsiString TextReport(const Findings& findings);
+// Returns the report as short plain lines, every name as written; never
+// throws but for lack of memory.
+UnicodeString TextReport(const Findings& findings);

@@ -105,10 +105,10 @@ bool IsFullyQualified(const UnicodeString& path)
     return letter >= L'a' && letter <= L'z' && path[1] == L':' && IsSeparator(path[2]);
 }
 
-// Puts the runtime's path, as the child is to be given it, into `narrow`;
-// returns the rule the plan is refused by, RefusalRule::None for none. An
-// empty value would name "\bin\Javaw.exe" on the current drive, where any user
-// of a shared machine may place a program, or "" and leave the choice of
+}  // namespace
+
+// An empty value would name "\bin\Javaw.exe" on the current drive, where any
+// user of a shared machine may place a program, or "" and leave the choice of
 // program to the platform's search. The characters are judged before any name
 // is looked up. A relative value is found by the start from the launcher's
 // folder and the working directory it is given, not from here: short names
@@ -124,7 +124,6 @@ RefusalRule RuntimePath(const UnicodeString& value, AnsiString& narrow)
     return narrow.IsEmpty() ? RefusalRule::NotConfigured : RefusalRule::None;
 }
 
-// The code the failure report shows for a plan refused by `rule`.
 DWORD RefusalCodeOf(RefusalRule rule)
 {
     switch (rule) {
@@ -143,6 +142,7 @@ DWORD RefusalCodeOf(RefusalRule rule)
     return ERROR_NO_UNICODE_TRANSLATION;
 }
 
+namespace {
 // The current directory as the child is to be given it; a failure is kept in
 // `refusal` unless an earlier rule is there.
 AnsiString CurrentDirectoryText(RefusalRule& refusal)

@@ -54,6 +54,15 @@ LaunchPlan ResolveLaunchPlan();
 // ERegistryException escapes, `plan` holds the mode being resolved and nothing else.
 void ResolveLaunchPlanInto(LaunchPlan& plan);
 
+// Puts the runtime's path (a "JavaHome" or "Executavel" value), as the child
+// is to be given it, into `narrow`; returns the rule that refuses it,
+// RefusalRule::None for none. Never throws but for lack of memory.
+RefusalRule RuntimePath(const UnicodeString& value, AnsiString& narrow);
+
+// Returns the code the failure report shows for a plan refused by `rule`,
+// ERROR_SUCCESS for none; never throws.
+DWORD RefusalCodeOf(RefusalRule rule);
+
 // Returns "Executavel" of the product key in the 64-bit view as the registry
 // holds it, empty when the key cannot be opened. Lets ERegistryException through.
 UnicodeString ReadInstalledExecutable();

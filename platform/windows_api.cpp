@@ -98,19 +98,19 @@ BOOL WindowsApi::WriteFile(HANDLE file, LPCVOID buffer, DWORD numberOfBytesToWri
     return ::WriteFile(file, buffer, numberOfBytesToWrite, numberOfBytesWritten, overlapped);
 }
 
-UINT WindowsApi::GetSystemDirectoryA(LPSTR buffer, UINT size)
+UINT WindowsApi::GetSystemDirectoryW(LPWSTR buffer, UINT size)
 {
-    return ::GetSystemDirectoryA(buffer, size);
+    return ::GetSystemDirectoryW(buffer, size);
 }
 
-UINT WindowsApi::GetWindowsDirectoryA(LPSTR buffer, UINT size)
+UINT WindowsApi::GetWindowsDirectoryW(LPWSTR buffer, UINT size)
 {
-    return ::GetWindowsDirectoryA(buffer, size);
+    return ::GetWindowsDirectoryW(buffer, size);
 }
 
-DWORD WindowsApi::GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size)
+DWORD WindowsApi::GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size)
 {
-    return ::GetEnvironmentVariableA(name, buffer, size);
+    return ::GetEnvironmentVariableW(name, buffer, size);
 }
 
 HANDLE WindowsApi::GetStdHandle(DWORD stdHandle) { return ::GetStdHandle(stdHandle); }
@@ -191,4 +191,17 @@ LSTATUS WindowsApi::RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD na
 {
     return ::RegEnumKeyExW(key, index, name, nameLength, reserved, className, classLength,
                            lastWriteTime);
+}
+
+BOOL WindowsApi::OpenProcessToken(HANDLE process, DWORD desiredAccess, PHANDLE token)
+{
+    return ::OpenProcessToken(process, desiredAccess, token);
+}
+
+BOOL WindowsApi::GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS informationClass,
+                                     LPVOID information, DWORD informationLength,
+                                     PDWORD returnLength)
+{
+    return ::GetTokenInformation(token, informationClass, information, informationLength,
+                                 returnLength);
 }

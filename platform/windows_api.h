@@ -49,9 +49,9 @@ public:
                           LPDWORD numberOfBytesRead, LPOVERLAPPED overlapped);
     virtual BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD numberOfBytesToWrite,
                            LPDWORD numberOfBytesWritten, LPOVERLAPPED overlapped);
-    virtual UINT GetSystemDirectoryA(LPSTR buffer, UINT size);
-    virtual UINT GetWindowsDirectoryA(LPSTR buffer, UINT size);
-    virtual DWORD GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size);
+    virtual UINT GetSystemDirectoryW(LPWSTR buffer, UINT size);
+    virtual UINT GetWindowsDirectoryW(LPWSTR buffer, UINT size);
+    virtual DWORD GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size);
     virtual HANDLE GetStdHandle(DWORD stdHandle);
     virtual BOOL GetConsoleMode(HANDLE consoleHandle, LPDWORD mode);
     virtual BOOL WriteConsoleW(HANDLE consoleOutput, const VOID* buffer, DWORD numberOfCharsToWrite,
@@ -85,6 +85,11 @@ public:
     virtual LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameLength,
                                   LPDWORD reserved, LPWSTR className, LPDWORD classLength,
                                   PFILETIME lastWriteTime);
+    // advapi32: who runs the setup check, for its fix file's access list
+    virtual BOOL OpenProcessToken(HANDLE process, DWORD desiredAccess, PHANDLE token);
+    virtual BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS informationClass,
+                                     LPVOID information, DWORD informationLength,
+                                     PDWORD returnLength);
 };
 
 // Returns the installed WindowsApi, the system's own unless a test installed

@@ -103,6 +103,10 @@ enum class Runtime {
     BatchFile,
     // The value is a name without a folder, the stand-in beside the launcher under that name.
     BesideTheLauncher,
+    // The value is a name without a folder, the stand-in in the working directory under that name.
+    InTheWorkingDirectory,
+    // The value ends in a name without an extension, the stand-in there with ".exe" added.
+    WithoutExtension,
     SixtyFourBit,
 };
 
@@ -131,9 +135,32 @@ struct CheckRow {
     Runtime runtime = Runtime::StandIn;
     // The value's text is `text` this many times over.
     std::size_t repeat = 1;
+    // The working folder, below the application folder; the application folder itself when null.
+    const wchar_t* folder = nullptr;
+    // Started with NoDefaultCurrentDirectoryInExePath set, as hardened machines are.
+    bool hardened = false;
 };
 
 void PrintTo(const CheckRow& row, std::ostream* out) { *out << row.scenario; }
+
+// An environment variable of this process, set for a scope when asked and removed after.
+class ScopedVariable {
+public:
+    ScopedVariable(const wchar_t* name, bool set) : name_(name), set_(set)
+    {
+        if (set_) ::SetEnvironmentVariableW(name_, L"1");
+    }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+    ~ScopedVariable()
+    {
+        if (set_) ::SetEnvironmentVariableW(name_, nullptr);
+    }
+
+private:
+    const wchar_t* name_;
+    bool set_;
+};
 
 // One of Wine's own 64-bit programs (Debian's wine64 package).
 std::wstring Wine64Program(const std::wstring& name)
@@ -151,6 +178,8 @@ void PlaceRuntime(Runtime runtime, const std::wstring& path)
     switch (runtime) {
         case Runtime::StandIn:
         case Runtime::BesideTheLauncher:
+        case Runtime::InTheWorkingDirectory:
+        case Runtime::WithoutExtension:
             break;
         case Runtime::CutShort:
             image.resize(kCutShortBytes);
@@ -181,9 +210,17 @@ protected:
         EXPECT_TRUE(CopyInto(BuiltCheck(), check_));
     }
 
+    std::wstring WorkingFolder(const CheckRow& row) const
+    {
+        return row.folder ? App() + L"\\" + row.folder : App();
+    }
+
     // Lays out the row's folder, drive and registry value.
     void Arrange(const CheckRow& row)
     {
+        if (row.folder) {
+            ASSERT_TRUE(CreateFolders(WorkingFolder(row)));
+        }
         if (row.localRuntime) PlaceLocalRuntime(App());
         if (row.driveD) {
             ASSERT_TRUE(CreateFolders(Under(L"drive-d")));
@@ -201,24 +238,34 @@ protected:
         std::wstring text;
         for (std::size_t i = 0; i < row.repeat; ++i) text += row.text;
         const bool onDriveD = text.rfind(L"D:", 0) == 0;
-        const bool bare = row.runtime == Runtime::BesideTheLauncher;
-        const std::wstring path = onDriveD || bare ? text : Under(text);
-        ASSERT_TRUE(key_->SetString(row.value, path, row.type));
+        const bool bare = row.runtime == Runtime::BesideTheLauncher ||
+                          row.runtime == Runtime::InTheWorkingDirectory;
+        value_ = onDriveD || bare ? text : Under(text);
+        ASSERT_TRUE(key_->SetString(row.value, value_, row.type));
         if (!row.placeRuntime) return;
-        if (bare)
+        if (row.runtime == Runtime::BesideTheLauncher) {
             PlaceRuntime(row.runtime, Under(text + L".exe"));
-        else
-            PlaceRuntime(row.runtime, onDriveD ? path : path + L"\\bin\\Javaw.exe");
+        } else if (row.runtime == Runtime::InTheWorkingDirectory) {
+            PlaceRuntime(row.runtime,
+                         std::wstring(kFixedWorkingDirectory) + L"\\" + text + L".exe");
+        } else if (row.runtime == Runtime::WithoutExtension) {
+            std::wstring file = value_ + L".exe";
+            for (wchar_t& unit : file)
+                if (unit == L'/') unit = L'\\';
+            PlaceRuntime(row.runtime, file);
+        } else {
+            PlaceRuntime(row.runtime, onDriveD ? value_ : value_ + L"\\bin\\Javaw.exe");
+        }
     }
 
     // Runs the check (with `option`) in the application folder; returns its
     // exit status and fills `report` with what it printed.
-    DWORD RunCheck(const std::wstring& option, const std::wstring& arguments, std::string& report)
+    DWORD RunCheck(const std::wstring& option, const CheckRow& row, std::string& report)
     {
         LauncherStart start;
         start.executable = check_;
-        start.commandLine = L"\"" + start.executable + L"\"" + option + arguments;
-        start.currentDirectory = App();
+        start.commandLine = L"\"" + start.executable + L"\"" + option + row.arguments;
+        start.currentDirectory = WorkingFolder(row);
         start.outputPath = output_ / (option.empty() ? L"check.txt" : L"check.json");
         const LauncherOutcome outcome = Run(start);
         EXPECT_TRUE(outcome.boxes.empty());
@@ -230,6 +277,13 @@ protected:
     // on its own line, and nothing a console would take for a control.
     void ExpectTextReportLike(const JsonNode& json, const std::string& text)
     {
+        // Redirected, the text report is UTF-8, and names the folder as written;
+        // a backslash before what reads as an escape ("\x0a") is doubled.
+        std::string folder = ToUtf8(JsonValue(json, "workingFolder"));
+        const std::size_t escape = folder.rfind("\\x0a");
+        if (escape != std::string::npos && escape + 4 == folder.size()) folder.insert(escape, "\\");
+        EXPECT_NE(std::string::npos, text.find("\nWorking folder:          " + folder + "\n"))
+            << text.substr(0, 4096);
         for (const char unit : text)
             EXPECT_FALSE(static_cast<unsigned char>(unit) < 0x20 && unit != '\n')
                 << "a raw control character " << static_cast<int>(unit) << " in the text report";
@@ -258,6 +312,7 @@ protected:
     std::string Snapshot() { return FolderListing(root_.Path()) + RegistryListing(); }
 
     std::wstring check_;
+    std::wstring value_;
     TempFolder output_;
     std::unique_ptr<MappedDrive> drive_;
     std::unique_ptr<TestRegistryKey> key_;
@@ -270,13 +325,15 @@ TEST_P(CheckPrediction, ReportsWhatTheLauncherThenDoes)
         GTEST_SKIP() << "this prefix has one registry view";
     if ((row.runtime == Runtime::SixtyFourBit) == HasTwoRegistryViews())
         GTEST_SKIP() << "a case for " << (HasTwoRegistryViews() ? "32" : "64") << "-bit Windows";
+    // Set for the check, the launcher, and the platform's own refusal below.
+    const ScopedVariable hardening(L"NoDefaultCurrentDirectoryInExePath", row.hardened);
     Arrange(row);
     const std::string before = Snapshot();
 
     std::string output;
-    const DWORD status = RunCheck(L" --json", row.arguments, output);
+    const DWORD status = RunCheck(L" --json", row, output);
     std::string text;
-    EXPECT_EQ(status, RunCheck(L"", row.arguments, text));
+    EXPECT_EQ(status, RunCheck(L"", row, text));
 
     EXPECT_EQ(before, Snapshot()) << "the check changed the folder or the registry";
     JsonNode json;
@@ -291,11 +348,18 @@ TEST_P(CheckPrediction, ReportsWhatTheLauncherThenDoes)
     if (row.factKey) {
         EXPECT_EQ(ToUtf8(row.factValue), ToUtf8(JsonValue(json, row.factKey))) << shown;
     }
+    // Every name as written, letter for letter: the folder and the value read.
+    EXPECT_EQ(ToUtf8(WorkingFolder(row)), ToUtf8(JsonValue(json, "workingFolder"))) << shown;
+    if (row.value && row.type == REG_SZ) {
+        const std::string read = std::string(row.key == kProductKey ? "executavel" : "javaHome") +
+                                 (row.view == KEY_WOW64_64KEY ? "64" : "32") + ".text";
+        EXPECT_EQ(ToUtf8(value_), ToUtf8(JsonValue(json, read))) << shown;
+    }
     ExpectTextReportLike(json, text);
     const std::wstring commandLine = JsonValue(json, "commandLine");
     const std::wstring directory = JsonValue(json, "workingDirectory");
 
-    const LauncherOutcome outcome = Run(StartIn(App(), row.arguments));
+    const LauncherOutcome outcome = Run(StartIn(WorkingFolder(row), row.arguments));
 
     const ChildRecord child = Record();
     const std::string verdict = row.verdict;
@@ -318,8 +382,12 @@ TEST_P(CheckPrediction, ReportsWhatTheLauncherThenDoes)
         EXPECT_FALSE(child.present);
         // Where the check cannot know the code, it is the platform's refusal
         // of the very plan the check reported.
+        // An empty plan is reported as no command line, and handed on as "".
+        const auto given = [](const std::wstring& value) {
+            return value == L"null" ? std::string() : Ansi(value);
+        };
         ExpectFailureReport(outcome, code == L"null"
-                                         ? RefusalCode(Ansi(commandLine), Ansi(directory))
+                                         ? RefusalCode(given(commandLine), given(directory))
                                          : static_cast<DWORD>(std::stoul(code)));
     } else {
         EXPECT_EQ(3u, outcome.exitCode);
@@ -371,7 +439,7 @@ const CheckRow kChecks[] = {
     {"ExecutavelOfTheWrongType", L" OLM", false, kProductKey, KEY_WOW64_64KEY, kExecutableValue,
      REG_DWORD, nullptr, false, true, "fixed-installation", "abnormal", kNoCode, false},
     {"OtherFirstArgument", L" OLMX", true, nullptr, 0, nullptr, 0, nullptr, false, false,
-     "empty-plan", "refuse", kNoCode, false},
+     "empty-plan", "refuse", kNoCode, false, "commandLine", L"null"},
     {"RuntimeCutShort", L"", false, kJavaRuntimeKey, KEY_WOW64_64KEY, kJavaHomeValue, REG_SZ,
      L"jre-cut", true, false, "installed-runtime", "refuse", kNoCode, false, "program.state",
      L"not-a-program", Runtime::CutShort},
@@ -390,6 +458,37 @@ const CheckRow kChecks[] = {
     {"JavaHomeWithControlCharacters", L"", false, kJavaRuntimeKey, KEY_WOW64_64KEY, kJavaHomeValue,
      REG_SZ, L"jre\t\r\nVerdict:                 start\x1b[8m", false, false, "installed-runtime",
      "refuse", ERROR_INVALID_NAME, false},
+    // Named beyond the code page, and beyond the BMP: both reports name them
+    // as written, the plan by their short names.
+    {"NamesBeyondTheCodePage", L"", false, kJavaRuntimeKey, KEY_WOW64_64KEY, kJavaHomeValue, REG_SZ,
+     L"jre \u0166win \u0416", true, false, "installed-runtime", "start", kNoCode, false, nullptr,
+     nullptr, Runtime::StandIn, 1, L"\u0166win \u0416 \ud55c \U0001F600\\x0a"},
+    {"BareNameInTheWorkingDirectory", L" OLM", false, kProductKey, KEY_WOW64_64KEY,
+     kExecutableValue, REG_SZ, L"kvwdonly", true, true, "fixed-installation", "start", kNoCode,
+     false, "program.foundIn", L"the working directory", Runtime::InTheWorkingDirectory},
+    {"BareNameInTheWorkingDirectoryHardened",
+     L" OLM",
+     false,
+     kProductKey,
+     KEY_WOW64_64KEY,
+     kExecutableValue,
+     REG_SZ,
+     L"kvwdonly",
+     true,
+     true,
+     "fixed-installation",
+     "refuse",
+     kNoCode,
+     false,
+     "program.path",
+     L"null",
+     Runtime::InTheWorkingDirectory,
+     1,
+     nullptr,
+     true},
+    {"ExecutavelWithForwardSlashes", L" OLM", false, kProductKey, KEY_WOW64_64KEY, kExecutableValue,
+     REG_SZ, L"D:\\Java8\\olm.d/bin/javaw", true, true, "fixed-installation", "start", kNoCode,
+     false, "program.state", L"runs", Runtime::WithoutExtension},
     {"SixtyFourBitRuntimeOnThirtyTwoBitWindows", L"", false, kJavaRuntimeKey, KEY_WOW64_64KEY,
      kJavaHomeValue, REG_SZ, L"jre64", true, false, "installed-runtime", "refuse", kNoCode, false,
      "program.state", L"other-machine", Runtime::SixtyFourBit},
@@ -580,5 +679,92 @@ const ElsewhereRow kElsewhere[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(, RuntimesElsewhere, ::testing::ValuesIn(kElsewhere),
+                         [](const auto& info) { return std::string(info.param.scenario); });
+
+// --- The fix file is only ever a new one -------------------------------------
+
+// A name placed where the fix is to go, by another user: it names another file.
+enum class PlacedName { HardLink, SymbolicLink };
+
+struct FixNameRow {
+    const char* scenario;
+    PlacedName name;
+};
+
+void PrintTo(const FixNameRow& row, std::ostream* out) { *out << row.scenario; }
+
+// Makes `link` a symbolic link of the host's file system to `target`: the
+// kind Wine's files are, and one CreateFileW would follow without being told not to.
+bool SymbolicLink(const std::wstring& target, const std::wstring& link)
+{
+    using UnixName = char*(CDECL*)(LPCWSTR);
+    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (!unixName) return false;
+    char* from = unixName(target.c_str());
+    char* to = unixName(link.c_str());
+    if (!from || !to) return false;
+    std::wstring line = L"ln -s \"" + FromUtf8(from) + L"\" \"" + FromUtf8(to) + L"\"";
+    ::HeapFree(::GetProcessHeap(), 0, from);
+    ::HeapFree(::GetProcessHeap(), 0, to);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!::CreateProcessW(L"Z:\\bin\\ln", &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process))
+        return false;
+    // A host program's handle need not tell its end: the link itself does.
+    for (int waited = 0; waited < 100; ++waited) {
+        if (::GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES) break;
+        ::Sleep(100);
+    }
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return ::GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+class FixFileName : public LauncherCase, public ::testing::WithParamInterface<FixNameRow> {};
+
+TEST_P(FixFileName, IsRefusedAndTheFileItNamesStaysAsItWas)
+{
+    // One usable Java 8 registered elsewhere and no "JavaHome": a fix is due.
+    TestRegistryKey key(kOpenJdkMsiKey, KEY_WOW64_64KEY);
+    const std::wstring runtime = Under(L"jre-8.0.412.8-hotspot");
+    PlaceStandIn(runtime + L"\\bin\\Javaw.exe");
+    ASSERT_TRUE(key.SetString(L"Path", runtime + L"\\"));
+    const std::wstring other = Under(L"other.reg");
+    const std::string kept = "another user's file\r\n";
+    ASSERT_TRUE(WriteFileBytes(other, kept));
+    const std::wstring fixFile = Under(L"fix.reg");
+    if (GetParam().name == PlacedName::HardLink)
+        ASSERT_TRUE(::CreateHardLinkW(fixFile.c_str(), other.c_str(), nullptr));
+    else
+        ASSERT_TRUE(SymbolicLink(other, fixFile));
+
+    LauncherStart check;
+    check.executable = BuiltCheck();
+    check.commandLine = L"\"" + check.executable + L"\" --json --reg-fix \"" + fixFile + L"\"";
+    check.currentDirectory = App();
+    check.outputPath = Under(L"check.json");
+    const LauncherOutcome checked = Run(check);
+    const std::string shown = ReadFileBytes(check.outputPath);
+    JsonNode json;
+    std::string error;
+    ASSERT_TRUE(ReadJson(shown, json, error)) << error << ": " << shown;
+
+    EXPECT_EQ(4u, checked.exitCode) << shown;
+    const JsonNode* fix = FindMember(json, L"regFix");
+    ASSERT_TRUE(fix) << shown;
+    EXPECT_EQ(L"false", JsonValue(*fix, "written")) << shown;
+    EXPECT_NE(std::wstring::npos, JsonValue(*fix, "reason").find(L"the name exists")) << shown;
+    EXPECT_EQ(kept, ReadFileBytes(other));
+}
+
+const FixNameRow kFixNames[] = {
+    {"HardLink", PlacedName::HardLink},
+    {"SymbolicLink", PlacedName::SymbolicLink},
+};
+
+INSTANTIATE_TEST_SUITE_P(, FixFileName, ::testing::ValuesIn(kFixNames),
                          [](const auto& info) { return std::string(info.param.scenario); });
 }  // namespace
