@@ -1,18 +1,22 @@
 // KorveNembralCheck: tells an administrator what the launcher would do in
 // this folder with these arguments, and why, without starting anything.
 //
-//   KorveNembralCheck.exe [--json] [--reg-fix FILE] [the launcher's arguments]
+//   KorveNembralCheck.exe [--json | --detect] [--reg-fix FILE] [--] [the launcher's arguments]
 //
 // Exit status: 0 when the launcher would start an existing program, 1 when it
-// would refuse the start or end abnormally, 2 for a usage error.
+// would refuse the start, 2 for a usage error, 3 when it would end abnormally
+// (or the check itself did), 4 when a --reg-fix file was due but not written.
+// With --detect, 0 whenever the check could answer, 3 when it could not.
 #include <windows.h>
 
 #include <cstdio>
 #include <exception>
+#include <string>
 
 #include "check/check_command_line.h"
 #include "check/json_report.h"
 #include "check/registry_fix.h"
+#include "check/report_context.h"
 #include "check/report_output.h"
 #include "check/survey.h"
 #include "check/text_report.h"
@@ -20,14 +24,51 @@
 
 namespace {
 const int kStarts = 0;
-const int kDoesNotStart = 1;
+const int kRefuses = 1;
 const int kUsageError = 2;
+const int kAbnormal = 3;
+const int kFixNotWritten = 4;
 
 const char kUsage[] =
-    "usage: KorveNembralCheck.exe [--json] [--reg-fix FILE] [the launcher's arguments]\n"
+    "usage: KorveNembralCheck.exe [--json | --detect] [--reg-fix FILE] [--] [the launcher's "
+    "arguments]\n"
     "Run it in the folder the launcher is started from; it starts nothing.\n"
-    "--reg-fix FILE writes a registry file that points the launcher at a Java 8\n"
-    "runtime registered elsewhere, when it lacks one; the registry is not changed.\n";
+    "Options may come before or after the launcher's arguments; after -- every word\n"
+    "is the launcher's.\n"
+    "--json          the report as one JSON object\n"
+    "--detect        one line when the launcher would start, nothing when not\n"
+    "--reg-fix FILE  writes a registry file that points the launcher at a Java 8\n"
+    "                runtime registered elsewhere, when it lacks one; the registry\n"
+    "                is not changed\n"
+    "Exit status: 0 start, 1 refuse, 2 usage error, 3 abnormal end, 4 the --reg-fix\n"
+    "file was not written; with --detect 0 whenever the check answers.\n";
+
+int VerdictStatus(const Findings& findings)
+{
+    const RegistryFix& fix = findings.registryFix;
+    if (fix.asked && fix.chosen >= 0 && !fix.written) return kFixNotWritten;
+    switch (findings.verdict) {
+        case Verdict::Start:
+            return kStarts;
+        case Verdict::Refuse:
+            return kRefuses;
+        case Verdict::Abnormal:
+            break;
+    }
+    return kAbnormal;
+}
+
+// The application-detection answer: one line when the launcher would start,
+// none when it would not. A control character never reaches the line.
+AnsiString DetectionLine(const Findings& findings)
+{
+    if (findings.verdict != Verdict::Start) return AnsiString();
+    std::string line = "start: ";
+    for (const char* unit = findings.commandLine.CStr(); *unit; ++unit)
+        line += static_cast<unsigned char>(*unit) < 0x20 ? '?' : *unit;
+    line += '\n';
+    return AnsiString(line.data(), static_cast<int>(line.size()));
+}
 }  // namespace
 
 int main()
@@ -41,13 +82,23 @@ int main()
             return kUsageError;
         }
         Findings findings = Survey(options.launcherLine);
+        findings.context = GatherReportContext();
         if (options.regFix) findings.registryFix = WriteRegistryFix(findings, options.regFixFile);
+        if (options.detect) {
+            const AnsiString line = DetectionLine(findings);
+            // A line that did not reach the tool would read as "not installed".
+            if (!line.IsEmpty() && !WriteReport(line)) {
+                std::fputs("KorveNembralCheck: the detection line could not be written\n", stderr);
+                return kAbnormal;
+            }
+            return kStarts;
+        }
         const AnsiString report = options.json ? JsonReport(findings) : TextReport(findings);
         // Without a standard output (a task started detached) the status still answers.
         WriteReport(report);
-        return findings.verdict == Verdict::Start ? kStarts : kDoesNotStart;
+        return VerdictStatus(findings);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "KorveNembralCheck: %s\n", error.what());
-        return kDoesNotStart;
+        return kAbnormal;
     }
 }
