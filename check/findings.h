@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "check/report_context.h"
 #include "text/ansi_string.h"
 #include "text/unicode_string.h"
 
@@ -80,7 +81,16 @@ struct RegistryFix {
     AnsiString reason;
 };
 
+// What lets the start be made but may stop the application after it.
+struct StartWarning {
+    // "archive-missing", "archive-unreadable", "not-java-8" or "heap-on-32-bit".
+    const char* kind = "";
+    AnsiString text;  // one sentence
+};
+
 struct Findings {
+    // When, by which check and on which system.
+    ReportContext context;
     AnsiString workingFolder;
     bool hasArgument = false;
     AnsiString firstArgument;
@@ -122,4 +132,7 @@ struct Findings {
     bool looksElsewhere = false;
     std::vector<RuntimeElsewhere> runtimesElsewhere;
     RegistryFix registryFix;
+
+    // Only when the verdict is start; they never change it.
+    std::vector<StartWarning> warnings;
 };

@@ -125,11 +125,40 @@ const char* ProgramStateToken(ProgramFinding::State state)
     }
     return "runs";
 }
+
+// The report's own version, which changes whenever a member's meaning does.
+const int kSchemaVersion = 1;
+
+void JsonNumber(Json& out, const char* name, unsigned value)
+{
+    JsonName(out, name);
+    out += std::to_string(value);
+}
+
+void JsonContext(Json& out, const ReportContext& context)
+{
+    JsonNumber(out, "schemaVersion", kSchemaVersion);
+    JsonField(out, "checkVersion", context.checkVersion);
+    JsonField(out, "time", context.time);
+    JsonName(out, "system");
+    out += '{';
+    JsonField(out, "computerName", ToAnsiString(context.computerName));
+    JsonField(out, "windowsVersion",
+              AnsiString((std::to_string(context.windowsMajor) + "." +
+                          std::to_string(context.windowsMinor))
+                             .c_str()));
+    JsonNumber(out, "windowsBuild", context.windowsBuild);
+    JsonField(out, "architecture", context.architecture);
+    JsonNumber(out, "ansiCodePage", context.ansiCodePage);
+    JsonNumber(out, "oemCodePage", context.oemCodePage);
+    out += '}';
+}
 }  // namespace
 
 AnsiString JsonReport(const Findings& findings)
 {
     Json out = "{";
+    JsonContext(out, findings.context);
     JsonField(out, "workingFolder", findings.workingFolder);
     JsonName(out, "firstArgument");
     if (findings.hasArgument)
@@ -219,6 +248,15 @@ AnsiString JsonReport(const Findings& findings)
         }
         out += ']';
     }
+    JsonName(out, "warnings");
+    out += '[';
+    for (const StartWarning& warning : findings.warnings) {
+        out += &warning == &findings.warnings[0] ? "{" : ",{";
+        JsonField(out, "kind", warning.kind);
+        JsonField(out, "text", warning.text);
+        out += '}';
+    }
+    out += ']';
     const RegistryFix& fix = findings.registryFix;
     if (fix.asked) {
         JsonName(out, "regFix");

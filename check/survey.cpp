@@ -7,6 +7,7 @@
 #include "check/program_finding.h"
 #include "check/registry_finding.h"
 #include "check/runtimes_elsewhere.h"
+#include "check/start_warnings.h"
 #include "launcher/code_page_path.h"
 #include "launcher/registry_names.h"
 #include "platform/arguments.h"
@@ -172,5 +173,6 @@ Findings Survey(const UnicodeString& launcherLine)
     findings.commandLine = run.startCommandLine;
     findings.workingDirectory = run.startDirectory;
     JudgeStart(findings);
+    findings.warnings = FindStartWarnings(findings);
     return findings;
 }

@@ -164,6 +164,15 @@ AnsiString TextReport(const Findings& findings)
 {
     // Built in one growing buffer: a value may be megabytes long.
     std::string out = "What KorveNembral.exe would do here (nothing was started):\n";
+    const ReportContext& context = findings.context;
+    AnsiString checked;
+    FormatText(checked,
+               "%s on %s, Windows %u.%u build %u (%s), code pages %u (ANSI) and %u (OEM); "
+               "check %s",
+               context.time.CStr(), ToAnsiString(context.computerName).CStr(), context.windowsMajor,
+               context.windowsMinor, context.windowsBuild, context.architecture,
+               context.ansiCodePage, context.oemCodePage, context.checkVersion);
+    Line(out, "Checked:", checked.CStr());
     Line(out, "Working folder:", findings.workingFolder.CStr());
     Line(out, "First argument:", findings.hasArgument ? findings.firstArgument.CStr() : "(none)");
     Line(out, "Mode:", ModeName(findings.mode));
@@ -219,6 +228,8 @@ AnsiString TextReport(const Findings& findings)
             break;
     }
     Line(out, "Verdict:", verdict.CStr());
+    for (const StartWarning& warning : findings.warnings)
+        Line(out, "Warning:", warning.text.CStr());
     if (findings.looksElsewhere) {
         // Where other installers register Java, which the launcher does not read.
         const char* label = "Registered elsewhere:";

@@ -16,6 +16,8 @@ ScopedWindowsApi::~ScopedWindowsApi() { installedApi = previous_; }
 
 UINT WindowsApi::GetACP() { return ::GetACP(); }
 
+UINT WindowsApi::GetOEMCP() { return ::GetOEMCP(); }
+
 int WindowsApi::WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideLength,
                                     LPSTR narrow, int narrowSize, LPCCH defaultChar,
                                     LPBOOL usedDefaultChar)
@@ -112,6 +114,18 @@ DWORD WindowsApi::GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size)
 {
     return ::GetEnvironmentVariableA(name, buffer, size);
 }
+
+BOOL WindowsApi::GetComputerNameW(LPWSTR buffer, LPDWORD size)
+{
+    return ::GetComputerNameW(buffer, size);
+}
+
+BOOL WindowsApi::GetVersionExW(LPOSVERSIONINFOW versionInformation)
+{
+    return ::GetVersionExW(versionInformation);
+}
+
+void WindowsApi::GetSystemTime(LPSYSTEMTIME systemTime) { ::GetSystemTime(systemTime); }
 
 HANDLE WindowsApi::GetStdHandle(DWORD stdHandle) { return ::GetStdHandle(stdHandle); }
 

@@ -19,6 +19,7 @@ public:
 
     // kernel32: text conversion
     virtual UINT GetACP();
+    virtual UINT GetOEMCP();
     virtual int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideLength,
                                     LPSTR narrow, int narrowSize, LPCCH defaultChar,
                                     LPBOOL usedDefaultChar);
@@ -52,6 +53,11 @@ public:
     virtual UINT GetSystemDirectoryA(LPSTR buffer, UINT size);
     virtual UINT GetWindowsDirectoryA(LPSTR buffer, UINT size);
     virtual DWORD GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size);
+
+    // kernel32: the system the check reports on
+    virtual BOOL GetComputerNameW(LPWSTR buffer, LPDWORD size);
+    virtual BOOL GetVersionExW(LPOSVERSIONINFOW versionInformation);
+    virtual void GetSystemTime(LPSYSTEMTIME systemTime);
     virtual HANDLE GetStdHandle(DWORD stdHandle);
     virtual BOOL GetConsoleMode(HANDLE consoleHandle, LPDWORD mode);
     virtual BOOL WriteConsoleW(HANDLE consoleOutput, const VOID* buffer, DWORD numberOfCharsToWrite,
