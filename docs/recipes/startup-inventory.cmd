@@ -1,0 +1,14 @@
+@echo off
+rem Computer start-up script: the check's JSON report of this computer, one file a
+rem computer, into a folder an inventory reads.
+rem   startup-inventory.cmd [application folder] [report folder]
+set "APP=%~1"
+if "%APP%"=="" set "APP=C:\Apps\Korve"
+set "OUT=%~2"
+if "%OUT%"=="" set "OUT=\\inventory\korve$"
+if not exist "%APP%\KorveNembralCheck.exe" exit /b 1
+cd /d "%APP%"
+KorveNembralCheck.exe --json > "%OUT%\%COMPUTERNAME%.json"
+rem 0 start, 1 refuse, 3 abnormal: the report says why; only 2 is the script's fault.
+if errorlevel 2 if not errorlevel 3 exit /b 1
+exit /b 0
