@@ -8,6 +8,7 @@ namespace {
 const wchar_t kJsonOption[] = L"--json";
 const wchar_t kRegFixOption[] = L"--reg-fix";
 const wchar_t kDetectOption[] = L"--detect";
+const wchar_t kShortcutOption[] = L"--shortcut";
 const wchar_t kEndOfOptions[] = L"--";
 const wchar_t kLauncherToken[] = L"KorveNembral.exe";
 
@@ -64,10 +65,16 @@ CheckCommandLine ReadCheckCommandLine()
             // The file is required, and is not taken for an option.
             result.regFix = true;
             result.regFixFile = ArgumentAt(++index);
+        } else if (!result.shortcut && TextEquals(word, Wide(kShortcutOption)) && index < count &&
+                   !StartsWithDashes(ArgumentAt(index + 1))) {
+            result.shortcut = true;
+            result.shortcutFile = ArgumentAt(++index);
         } else {
             result.usageError = true;
         }
     }
+    // The shortcut brings its own arguments.
+    if (result.shortcut && hasArgument) result.usageError = true;
     // The detection line stands alone: no report and no file beside it.
     if (result.detect && (result.json || result.regFix)) result.usageError = true;
     result.launcherLine = LineWithFirstArgument(hasArgument ? &firstArgument : nullptr);

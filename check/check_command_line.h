@@ -10,6 +10,9 @@ struct CheckCommandLine {
     // --reg-fix FILE: where to write the registry file that points the launcher at a runtime.
     bool regFix = false;
     UnicodeString regFixFile;
+    // --shortcut FILE.lnk: the start that shortcut makes, instead of the launcher's arguments.
+    bool shortcut = false;
+    UnicodeString shortcutFile;
     // An option the check does not know, one given twice, --reg-fix without
     // its file, or options that do not go together.
     bool usageError = false;

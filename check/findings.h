@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "check/report_context.h"
+#include "check/shortcut.h"
 #include "text/ansi_string.h"
 #include "text/unicode_string.h"
 
@@ -83,7 +84,8 @@ struct RegistryFix {
 
 // What lets the start be made but may stop the application after it.
 struct StartWarning {
-    // "archive-missing", "archive-unreadable", "not-java-8" or "heap-on-32-bit".
+    // "archive-missing", "archive-unreadable", "not-java-8", "heap-on-32-bit" or
+    // "shortcut-target".
     const char* kind = "";
     AnsiString text;  // one sentence
 };
@@ -91,6 +93,10 @@ struct StartWarning {
 struct Findings {
     // When, by which check and on which system.
     ReportContext context;
+    // The shortcut whose start is judged, with --shortcut.
+    bool fromShortcut = false;
+    ShortcutFinding shortcut;
+    bool shortcutTargetsLauncher = false;
     AnsiString workingFolder;
     bool hasArgument = false;
     AnsiString firstArgument;

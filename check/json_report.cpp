@@ -159,6 +159,18 @@ AnsiString JsonReport(const Findings& findings)
 {
     Json out = "{";
     JsonContext(out, findings.context);
+    if (findings.fromShortcut) {
+        const ShortcutFinding& shortcut = findings.shortcut;
+        JsonName(out, "shortcut");
+        out += '{';
+        JsonField(out, "file", ToAnsiString(shortcut.file));
+        JsonField(out, "target", ToAnsiString(shortcut.target));
+        JsonField(out, "arguments", ToAnsiString(shortcut.arguments));
+        JsonField(out, "startIn", ToAnsiString(shortcut.startIn));
+        JsonName(out, "targetIsLauncher");
+        out += findings.shortcutTargetsLauncher ? "true" : "false";
+        out += '}';
+    }
     JsonField(out, "workingFolder", findings.workingFolder);
     JsonName(out, "firstArgument");
     if (findings.hasArgument)

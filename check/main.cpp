@@ -1,7 +1,8 @@
 // KorveNembralCheck: tells an administrator what the launcher would do in
 // this folder with these arguments, and why, without starting anything.
 //
-//   KorveNembralCheck.exe [--json | --detect] [--reg-fix FILE] [--] [the launcher's arguments]
+//   KorveNembralCheck.exe [--json | --detect] [--reg-fix FILE] [--shortcut LNK]
+//                         [--] [the launcher's arguments]
 //
 // Exit status: 0 when the launcher would start an existing program, 1 when it
 // would refuse the start, 2 for a usage error, 3 when it would end abnormally
@@ -18,9 +19,14 @@
 #include "check/registry_fix.h"
 #include "check/report_context.h"
 #include "check/report_output.h"
+#include "check/shortcut.h"
 #include "check/survey.h"
 #include "check/text_report.h"
 #include "launcher/entry.h"
+#include "platform/arguments.h"
+#include "platform/windows_api.h"
+#include "text/conversion.h"
+#include "text/format.h"
 
 namespace {
 const int kStarts = 0;
@@ -30,18 +36,64 @@ const int kAbnormal = 3;
 const int kFixNotWritten = 4;
 
 const char kUsage[] =
-    "usage: KorveNembralCheck.exe [--json | --detect] [--reg-fix FILE] [--] [the launcher's "
-    "arguments]\n"
+    "usage: KorveNembralCheck.exe [--json | --detect] [--reg-fix FILE] [--shortcut LNK]\n"
+    "                             [--] [the launcher's arguments]\n"
     "Run it in the folder the launcher is started from; it starts nothing.\n"
     "Options may come before or after the launcher's arguments; after -- every word\n"
     "is the launcher's.\n"
     "--json          the report as one JSON object\n"
     "--detect        one line when the launcher would start, nothing when not\n"
+    "--shortcut LNK  judges the start the shortcut LNK makes: its target's arguments\n"
+    "                and its \"Start in\" folder\n"
     "--reg-fix FILE  writes a registry file that points the launcher at a Java 8\n"
     "                runtime registered elsewhere, when it lacks one; the registry\n"
     "                is not changed\n"
     "Exit status: 0 start, 1 refuse, 2 usage error, 3 abnormal end, 4 the --reg-fix\n"
     "file was not written; with --detect 0 whenever the check answers.\n";
+
+// Surveys the start that the shortcut `file` makes: in its "Start in" folder,
+// with its arguments. Returns 0, or the status to end with when it cannot be judged.
+int SurveyShortcut(const UnicodeString& file, Findings& findings)
+{
+    const ShortcutFinding shortcut = ReadShortcut(file);
+    if (!shortcut.read) {
+        std::fprintf(stderr,
+                     "KorveNembralCheck: %ls is not a shortcut that can be read (0x%08lx)\n",
+                     file.CStr(), static_cast<unsigned long>(shortcut.error));
+        return kUsageError;
+    }
+    // An empty "Start in" leaves the folder to the shell: the check's own stands in.
+    if (!shortcut.startIn.IsEmpty() && !Windows().SetCurrentDirectoryW(shortcut.startIn.CStr())) {
+        std::fprintf(stderr,
+                     "KorveNembralCheck: the shortcut's \"Start in\" %ls is not a folder "
+                     "there is: the shell starts nothing\n",
+                     shortcut.startIn.CStr());
+        return kRefuses;
+    }
+    std::wstring line = L"KorveNembral.exe ";
+    line.append(shortcut.arguments.CStr(), static_cast<std::size_t>(shortcut.arguments.Length()));
+    // The launcher splits the shortcut's arguments itself, as it would when started by it.
+    findings = Survey(UnicodeString(line.c_str(), static_cast<int>(line.size())));
+    findings.fromShortcut = true;
+    findings.shortcut = shortcut;
+    std::wstring launcher = ArgumentAt(0).CStr();
+    launcher.resize(launcher.find_last_of(L'\\') + 1);
+    launcher += L"KorveNembral.exe";
+    findings.shortcutTargetsLauncher = TargetsLauncher(
+        shortcut.target, UnicodeString(launcher.c_str(), static_cast<int>(launcher.size())));
+    if (!findings.shortcutTargetsLauncher) {
+        StartWarning warning;
+        warning.kind = "shortcut-target";
+        FormatText(warning.text,
+                   "the shortcut starts %s, not the launcher beside this check (%s): the "
+                   "check judged the launcher's start",
+                   ToAnsiString(shortcut.target).CStr(),
+                   ToAnsiString(UnicodeString(launcher.c_str(), static_cast<int>(launcher.size())))
+                       .CStr());
+        findings.warnings.push_back(warning);
+    }
+    return kStarts;
+}
 
 int VerdictStatus(const Findings& findings)
 {
@@ -81,7 +133,13 @@ int main()
             std::fputs(kUsage, stderr);
             return kUsageError;
         }
-        Findings findings = Survey(options.launcherLine);
+        Findings findings;
+        if (options.shortcut) {
+            const int status = SurveyShortcut(options.shortcutFile, findings);
+            if (status != kStarts) return status;
+        } else {
+            findings = Survey(options.launcherLine);
+        }
         findings.context = GatherReportContext();
         if (options.regFix) findings.registryFix = WriteRegistryFix(findings, options.regFixFile);
         if (options.detect) {

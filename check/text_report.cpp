@@ -173,6 +173,16 @@ AnsiString TextReport(const Findings& findings)
                context.windowsMinor, context.windowsBuild, context.architecture,
                context.ansiCodePage, context.oemCodePage, context.checkVersion);
     Line(out, "Checked:", checked.CStr());
+    if (findings.fromShortcut) {
+        const ShortcutFinding& shortcut = findings.shortcut;
+        AnsiString described;
+        FormatText(described, "%s: target %s, arguments \"%s\", Start in %s",
+                   ToAnsiString(shortcut.file).CStr(), ToAnsiString(shortcut.target).CStr(),
+                   ToAnsiString(shortcut.arguments).CStr(),
+                   shortcut.startIn.IsEmpty() ? "(empty: the shell's choice)"
+                                              : ToAnsiString(shortcut.startIn).CStr());
+        Line(out, "Shortcut:", described.CStr());
+    }
     Line(out, "Working folder:", findings.workingFolder.CStr());
     Line(out, "First argument:", findings.hasArgument ? findings.firstArgument.CStr() : "(none)");
     Line(out, "Mode:", ModeName(findings.mode));

@@ -56,6 +56,8 @@ DWORD WindowsApi::GetCurrentDirectoryW(DWORD bufferLength, LPWSTR buffer)
 
 BOOL WindowsApi::SetCurrentDirectoryA(LPCSTR pathName) { return ::SetCurrentDirectoryA(pathName); }
 
+BOOL WindowsApi::SetCurrentDirectoryW(LPCWSTR pathName) { return ::SetCurrentDirectoryW(pathName); }
+
 DWORD WindowsApi::GetFileAttributesW(LPCWSTR fileName) { return ::GetFileAttributesW(fileName); }
 
 DWORD WindowsApi::GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD bufferLength)
@@ -126,6 +128,19 @@ BOOL WindowsApi::GetVersionExW(LPOSVERSIONINFOW versionInformation)
 }
 
 void WindowsApi::GetSystemTime(LPSYSTEMTIME systemTime) { ::GetSystemTime(systemTime); }
+
+HRESULT WindowsApi::CoInitializeEx(LPVOID reserved, DWORD coInit)
+{
+    return ::CoInitializeEx(reserved, coInit);
+}
+
+void WindowsApi::CoUninitialize() { ::CoUninitialize(); }
+
+HRESULT WindowsApi::CoCreateInstance(REFCLSID classId, LPUNKNOWN outer, DWORD context,
+                                     REFIID interfaceId, LPVOID* object)
+{
+    return ::CoCreateInstance(classId, outer, context, interfaceId, object);
+}
 
 HANDLE WindowsApi::GetStdHandle(DWORD stdHandle) { return ::GetStdHandle(stdHandle); }
 

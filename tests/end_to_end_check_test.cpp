@@ -2,6 +2,9 @@
 // check's report, made first, is what the launcher then does, and the check
 // leaves the folder and the registry as they were.
 #include <gtest/gtest.h>
+#include <objbase.h>
+#include <objidl.h>
+#include <shlobj.h>
 
 #include <memory>
 #include <string>
@@ -736,6 +739,95 @@ const ElsewhereRow kElsewhere[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(, RuntimesElsewhere, ::testing::ValuesIn(kElsewhere),
+                         [](const auto& info) { return std::string(info.param.scenario); });
+
+// --- Shortcuts, made and read through the shell's own link object -----------
+
+// Saves a shell link at `path` as Explorer does; returns whether it was saved.
+bool MakeShortcut(const std::wstring& path, const std::wstring& target,
+                  const std::wstring& arguments, const std::wstring& startIn)
+{
+    const HRESULT apartment = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IShellLinkW* link = nullptr;
+    IPersistFile* file = nullptr;
+    const bool saved =
+        SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                     IID_IShellLinkW, reinterpret_cast<void**>(&link))) &&
+        SUCCEEDED(link->SetPath(target.c_str())) &&
+        SUCCEEDED(link->SetArguments(arguments.c_str())) &&
+        SUCCEEDED(link->SetWorkingDirectory(startIn.c_str())) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+        SUCCEEDED(file->Save(path.c_str(), TRUE));
+    if (file) file->Release();
+    if (link) link->Release();
+    if (SUCCEEDED(apartment)) ::CoUninitialize();
+    return saved;
+}
+
+struct ShortcutRow {
+    const char* scenario;
+    // The target, below the case's root.
+    const wchar_t* target;
+    const wchar_t* arguments;
+    // What the check is to report.
+    const char* mode;
+    const char* verdict;
+    const char* targetIsLauncher;
+    const char* warnings;
+};
+
+void PrintTo(const ShortcutRow& row, std::ostream* out) { *out << row.scenario; }
+
+class Shortcut : public LauncherCase, public ::testing::WithParamInterface<ShortcutRow> {};
+
+TEST_P(Shortcut, CheckJudgesTheStartTheShortcutMakes)
+{
+    const ShortcutRow& row = GetParam();
+    // Its "Start in" holds a Java folder; the check is run from elsewhere, beside the launcher.
+    PlaceLocalRuntime(App());
+    ASSERT_TRUE(CopyInto(BuiltCheck(), Under(L"KorveNembralCheck.exe")));
+    if (std::wstring(row.target) != L"KorveNembral.exe") {
+        ASSERT_TRUE(CreateFolders(Under(L"other")));
+        ASSERT_TRUE(CopyInto(BuiltLauncher(), Under(row.target)));
+    }
+    const std::wstring link = Under(L"Korve.lnk");
+    ASSERT_TRUE(MakeShortcut(link, Under(row.target), row.arguments, App()));
+
+    LauncherStart check;
+    check.executable = Under(L"KorveNembralCheck.exe");
+    check.commandLine = L"KorveNembralCheck.exe --json --shortcut \"" + link + L"\"";
+    check.currentDirectory = root_.Path();
+    check.outputPath = Under(L"check.json");
+    const LauncherOutcome checked = Run(check);
+    const std::string shown = ReadFileBytes(check.outputPath);
+    KeepReport(shown);
+    JsonNode json;
+    std::string error;
+    ASSERT_TRUE(ReadJson(shown, json, error)) << error << ": " << shown;
+    EXPECT_EQ(std::string(row.verdict) == "start" ? 0u : 1u, checked.exitCode) << shown;
+    EXPECT_EQ(row.mode, ToUtf8(JsonValue(json, "mode"))) << shown;
+    EXPECT_EQ(row.verdict, ToUtf8(JsonValue(json, "verdict"))) << shown;
+    EXPECT_EQ(ToUtf8(App()), ToUtf8(JsonValue(json, "workingFolder"))) << shown;
+    EXPECT_EQ(row.targetIsLauncher, ToUtf8(JsonValue(json, "shortcut.targetIsLauncher"))) << shown;
+    EXPECT_EQ(row.warnings, WarningKinds(json)) << shown;
+    if (std::string(row.verdict) != "start") return;
+
+    // The launcher started as the shortcut starts it does what the check said.
+    const LauncherOutcome outcome = Run(StartIn(App(), L" " + std::wstring(row.arguments)));
+    EXPECT_EQ(0u, outcome.exitCode);
+    const ChildRecord child = Record();
+    ASSERT_TRUE(child.present);
+    EXPECT_EQ(ToUtf8(JsonValue(json, "commandLine")), ToUtf8(child.commandLine));
+}
+
+const ShortcutRow kShortcuts[] = {
+    {"StartInHoldsAJavaFolder", L"KorveNembral.exe", L"", "local-runtime", "start", "true",
+     "archive-missing,heap-on-32-bit"},
+    {"OlmToALauncherElsewhere", L"other\\KorveNembral.exe", L"OLM", "fixed-installation", "refuse",
+     "false", "shortcut-target"},
+};
+
+INSTANTIATE_TEST_SUITE_P(, Shortcut, ::testing::ValuesIn(kShortcuts),
                          [](const auto& info) { return std::string(info.param.scenario); });
 
 // --- The guide's recipes, as Windows' command interpreter runs them ----------
