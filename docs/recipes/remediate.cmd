@@ -15,6 +15,8 @@ if exist "%FIX%\java-home.reg" exit /b 1
 if not exist "%APP%\KorveNembralCheck.exe" exit /b 1
 cd /d "%APP%"
 KorveNembralCheck.exe --reg-fix "%FIX%\java-home.reg"
+rem 4: the file was due but not written (whatever is left of it is not imported).
+if errorlevel 4 exit /b 1
 if not exist "%FIX%\java-home.reg" exit /b 1
 rem A 32-bit tool's reg.exe would write the 32-bit view, which the launcher reads last.
 set "REG=%WINDIR%\System32\reg.exe"
