@@ -7,6 +7,9 @@
 namespace {
 const wchar_t kJsonOption[] = L"--json";
 const wchar_t kRegFixOption[] = L"--reg-fix";
+const wchar_t kDetectOption[] = L"--detect";
+const wchar_t kShortcutOption[] = L"--shortcut";
+const wchar_t kEndOfOptions[] = L"--";
 const wchar_t kLauncherToken[] = L"KorveNembral.exe";
 
 UnicodeString Wide(const wchar_t* text) { return UnicodeString(text); }
@@ -42,31 +45,38 @@ CheckCommandLine ReadCheckCommandLine()
 {
     CheckCommandLine result;
     const int count = ArgumentCount();
-    int first = 1;
-    // The check's options, each at most once and in either order, come first.
-    for (; first <= count; ++first) {
-        const UnicodeString option = ArgumentAt(first);
-        if (!result.json && TextEquals(option, Wide(kJsonOption))) {
+    // The launcher reads only whether it has an argument, and the first one.
+    bool hasArgument = false;
+    UnicodeString firstArgument;
+    bool optionsEnded = false;
+    for (int index = 1; index <= count; ++index) {
+        const UnicodeString word = ArgumentAt(index);
+        if (optionsEnded || !StartsWithDashes(word)) {
+            if (!hasArgument) firstArgument = word;
+            hasArgument = true;
+        } else if (TextEquals(word, Wide(kEndOfOptions))) {
+            optionsEnded = true;
+        } else if (!result.json && TextEquals(word, Wide(kJsonOption))) {
             result.json = true;
-        } else if (!result.regFix && TextEquals(option, Wide(kRegFixOption))) {
-            result.regFix = true;
+        } else if (!result.detect && TextEquals(word, Wide(kDetectOption))) {
+            result.detect = true;
+        } else if (!result.regFix && TextEquals(word, Wide(kRegFixOption)) && index < count &&
+                   !StartsWithDashes(ArgumentAt(index + 1))) {
             // The file is required, and is not taken for an option.
-            if (first == count || StartsWithDashes(ArgumentAt(first + 1))) {
-                result.usageError = true;
-                return result;
-            }
-            result.regFixFile = ArgumentAt(++first);
+            result.regFix = true;
+            result.regFixFile = ArgumentAt(++index);
+        } else if (!result.shortcut && TextEquals(word, Wide(kShortcutOption)) && index < count &&
+                   !StartsWithDashes(ArgumentAt(index + 1))) {
+            result.shortcut = true;
+            result.shortcutFile = ArgumentAt(++index);
         } else {
-            break;
+            result.usageError = true;
         }
     }
-    if (first > count) {
-        result.launcherLine = LineWithFirstArgument(nullptr);
-        return result;
-    }
-    const UnicodeString argument = ArgumentAt(first);
-    // The launcher takes no options, so "--..." here is a slip of the check's.
-    result.usageError = StartsWithDashes(argument);
-    result.launcherLine = LineWithFirstArgument(&argument);
+    // The shortcut brings its own arguments.
+    if (result.shortcut && hasArgument) result.usageError = true;
+    // The detection line stands alone: no report and no file beside it.
+    if (result.detect && (result.json || result.regFix)) result.usageError = true;
+    result.launcherLine = LineWithFirstArgument(hasArgument ? &firstArgument : nullptr);
     return result;
 }

@@ -8,6 +8,8 @@
 #include <optional>
 #include <vector>
 
+#include "check/report_context.h"
+#include "check/shortcut.h"
 #include "launcher/launch_plan.h"
 #include "text/unicode_string.h"
 
@@ -113,7 +115,19 @@ struct AbnormalValue {
     bool in64BitView = false;
 };
 
+// What lets the start be made but may stop the application after it.
+struct StartWarning {
+    // "archive-missing", "archive-unreadable", "not-java-8", "heap-on-32-bit" or
+    // "shortcut-target".
+    const char* kind = "";
+    UnicodeString text;  // one sentence
+};
+
 struct Findings {
+    // When, by which check and on which system.
+    ReportContext context;
+    // The shortcut whose start is judged, with --shortcut.
+    std::optional<ShortcutFinding> shortcut;
     UnicodeString workingFolder;  // as written
     std::optional<UnicodeString> firstArgument;
     CheckMode mode = CheckMode::EmptyPlan;
@@ -140,4 +154,7 @@ struct Findings {
     // Java runtimes the installed-runtime mode does not see, and the fix for them.
     std::optional<std::vector<RuntimeElsewhere>> runtimesElsewhere;
     std::optional<RegistryFix> registryFix;
+
+    // Only when the verdict is start; they never change it.
+    std::vector<StartWarning> warnings;
 };

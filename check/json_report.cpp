@@ -136,11 +136,51 @@ const char* ProgramStateToken(ProgramFinding::State state)
     }
     return "runs";
 }
+
+// The report's own version, which changes whenever a member's meaning does.
+const int kSchemaVersion = 1;
+
+void JsonNumber(Json& out, const char* name, unsigned value)
+{
+    JsonName(out, name);
+    out += std::to_string(value);
+}
+
+void JsonContext(Json& out, const ReportContext& context)
+{
+    JsonNumber(out, "schemaVersion", kSchemaVersion);
+    JsonField(out, "checkVersion", context.checkVersion);
+    JsonField(out, "time", context.time);
+    JsonName(out, "system");
+    out += '{';
+    JsonField(out, "computerName", context.computerName);
+    JsonField(out, "windowsVersion",
+              (std::to_string(context.windowsMajor) + "." + std::to_string(context.windowsMinor))
+                  .c_str());
+    JsonNumber(out, "windowsBuild", context.windowsBuild);
+    JsonField(out, "architecture", context.architecture);
+    JsonNumber(out, "ansiCodePage", context.ansiCodePage);
+    JsonNumber(out, "oemCodePage", context.oemCodePage);
+    out += '}';
+}
 }  // namespace
 
 UnicodeString JsonReport(const Findings& findings)
 {
     Json out = "{";
+    JsonContext(out, findings.context);
+    if (findings.shortcut) {
+        const ShortcutFinding& shortcut = *findings.shortcut;
+        JsonName(out, "shortcut");
+        out += '{';
+        JsonField(out, "file", shortcut.file);
+        JsonField(out, "target", shortcut.target);
+        JsonField(out, "arguments", shortcut.arguments);
+        JsonField(out, "startIn", shortcut.startIn);
+        JsonName(out, "targetIsLauncher");
+        out += shortcut.targetsLauncher ? "true" : "false";
+        out += '}';
+    }
     JsonField(out, "workingFolder", findings.workingFolder);
     if (findings.firstArgument)
         JsonField(out, "firstArgument", *findings.firstArgument);
@@ -234,6 +274,15 @@ UnicodeString JsonReport(const Findings& findings)
         }
         out += ']';
     }
+    JsonName(out, "warnings");
+    out += '[';
+    for (const StartWarning& warning : findings.warnings) {
+        out += &warning == &findings.warnings[0] ? "{" : ",{";
+        JsonField(out, "kind", warning.kind);
+        JsonField(out, "text", warning.text);
+        out += '}';
+    }
+    out += ']';
     if (findings.registryFix) {
         const RegistryFix& fix = *findings.registryFix;
         JsonName(out, "regFix");

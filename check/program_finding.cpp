@@ -25,20 +25,6 @@ UnicodeString FirstItem(const UnicodeString& commandLine)
     return UnicodeString(line, static_cast<int>(std::wcscspn(line, L" \t")));
 }
 
-// Looked up at run time, like the launcher's other late kernel32 functions;
-// without it the system is taken for the 32-bit one this program sees.
-unsigned NativeArchitecture()
-{
-    FARPROC found = Kernel32Function("GetNativeSystemInfo");
-    if (!found) return PROCESSOR_ARCHITECTURE_INTEL;
-    auto getNativeSystemInfo =
-        reinterpret_cast<GetNativeSystemInfoFunction>(reinterpret_cast<void (*)()>(found));
-    SYSTEM_INFO info;
-    std::memset(&info, 0, sizeof info);
-    getNativeSystemInfo(&info);
-    return info.wProcessorArchitecture;
-}
-
 bool Runs(unsigned machine, unsigned architecture)
 {
     if (machine == IMAGE_FILE_MACHINE_I386) return true;
@@ -117,6 +103,20 @@ const char* MachineName(unsigned machine)
         default:
             return "another processor";
     }
+}
+
+// Looked up at run time, like the launcher's other late kernel32 functions;
+// without it the system is taken for the 32-bit one this program sees.
+unsigned NativeArchitecture()
+{
+    FARPROC found = Kernel32Function("GetNativeSystemInfo");
+    if (!found) return PROCESSOR_ARCHITECTURE_INTEL;
+    auto getNativeSystemInfo =
+        reinterpret_cast<GetNativeSystemInfoFunction>(reinterpret_cast<void (*)()>(found));
+    SYSTEM_INFO info;
+    std::memset(&info, 0, sizeof info);
+    getNativeSystemInfo(&info);
+    return info.wProcessorArchitecture;
 }
 
 const char* ArchitectureName(unsigned architecture)

@@ -15,3 +15,7 @@ ProgramFinding ExamineProgram(const UnicodeString& commandLine,
 // Returns a machine type's or a processor architecture's name, e.g. "x86"; never throws.
 const char* MachineName(unsigned machine);
 const char* ArchitectureName(unsigned architecture);
+
+// Returns this system's processor architecture (PROCESSOR_ARCHITECTURE_*),
+// not the one a 32-bit program is shown; never throws.
+unsigned NativeArchitecture();

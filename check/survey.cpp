@@ -7,6 +7,7 @@
 #include "check/program_finding.h"
 #include "check/registry_finding.h"
 #include "check/runtimes_elsewhere.h"
+#include "check/start_warnings.h"
 #include "launcher/code_page_path.h"
 #include "launcher/registry_names.h"
 #include "platform/arguments.h"
@@ -208,5 +209,6 @@ Findings Survey(const UnicodeString& launcherLine)
                              ToUnicodeString(run.startDirectory)};
     findings.start = start;
     JudgeStart(findings, start);
+    findings.warnings = FindStartWarnings(findings);
     return findings;
 }

@@ -192,6 +192,21 @@ UnicodeString TextReport(const Findings& findings)
 {
     // Built in one growing buffer: a value may be megabytes long.
     Text out = W("What KorveNembral.exe would do here (nothing was started):\n");
+    const ReportContext& context = findings.context;
+    Line(out, "Checked:",
+         W(context.time) + W(" on ") + W(context.computerName) + W(", Windows ") +
+             Number(context.windowsMajor) + W(".") + Number(context.windowsMinor) + W(" build ") +
+             Number(context.windowsBuild) + W(" (") + W(context.architecture) +
+             W("), code pages ") + Number(context.ansiCodePage) + W(" (ANSI) and ") +
+             Number(context.oemCodePage) + W(" (OEM); check ") + W(context.checkVersion));
+    if (findings.shortcut) {
+        const ShortcutFinding& shortcut = *findings.shortcut;
+        Line(out, "Shortcut:",
+             W(shortcut.file) + W(": target ") + W(shortcut.target) + W(", arguments \"") +
+                 W(shortcut.arguments) + W("\", Start in ") +
+                 (shortcut.startIn.IsEmpty() ? W("(empty: the shell's choice)")
+                                             : W(shortcut.startIn)));
+    }
     Line(out, "Working folder:", W(findings.workingFolder));
     Line(out, "First argument:", findings.firstArgument ? W(*findings.firstArgument) : W("(none)"));
     Line(out, "Mode:", W(ModeName(findings.mode)));
@@ -237,6 +252,7 @@ UnicodeString TextReport(const Findings& findings)
             break;
     }
     Line(out, "Verdict:", verdict);
+    for (const StartWarning& warning : findings.warnings) Line(out, "Warning:", W(warning.text));
     if (findings.runtimesElsewhere) {
         // Where other installers register Java, which the launcher does not read.
         const char* label = "Registered elsewhere:";

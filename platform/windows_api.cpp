@@ -16,6 +16,8 @@ ScopedWindowsApi::~ScopedWindowsApi() { installedApi = previous_; }
 
 UINT WindowsApi::GetACP() { return ::GetACP(); }
 
+UINT WindowsApi::GetOEMCP() { return ::GetOEMCP(); }
+
 int WindowsApi::WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideLength,
                                     LPSTR narrow, int narrowSize, LPCCH defaultChar,
                                     LPBOOL usedDefaultChar)
@@ -53,6 +55,8 @@ DWORD WindowsApi::GetCurrentDirectoryW(DWORD bufferLength, LPWSTR buffer)
 }
 
 BOOL WindowsApi::SetCurrentDirectoryA(LPCSTR pathName) { return ::SetCurrentDirectoryA(pathName); }
+
+BOOL WindowsApi::SetCurrentDirectoryW(LPCWSTR pathName) { return ::SetCurrentDirectoryW(pathName); }
 
 DWORD WindowsApi::GetFileAttributesW(LPCWSTR fileName) { return ::GetFileAttributesW(fileName); }
 
@@ -111,6 +115,31 @@ UINT WindowsApi::GetWindowsDirectoryW(LPWSTR buffer, UINT size)
 DWORD WindowsApi::GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size)
 {
     return ::GetEnvironmentVariableW(name, buffer, size);
+}
+
+BOOL WindowsApi::GetComputerNameW(LPWSTR buffer, LPDWORD size)
+{
+    return ::GetComputerNameW(buffer, size);
+}
+
+BOOL WindowsApi::GetVersionExW(LPOSVERSIONINFOW versionInformation)
+{
+    return ::GetVersionExW(versionInformation);
+}
+
+void WindowsApi::GetSystemTime(LPSYSTEMTIME systemTime) { ::GetSystemTime(systemTime); }
+
+HRESULT WindowsApi::CoInitializeEx(LPVOID reserved, DWORD coInit)
+{
+    return ::CoInitializeEx(reserved, coInit);
+}
+
+void WindowsApi::CoUninitialize() { ::CoUninitialize(); }
+
+HRESULT WindowsApi::CoCreateInstance(REFCLSID classId, LPUNKNOWN outer, DWORD context,
+                                     REFIID interfaceId, LPVOID* object)
+{
+    return ::CoCreateInstance(classId, outer, context, interfaceId, object);
 }
 
 HANDLE WindowsApi::GetStdHandle(DWORD stdHandle) { return ::GetStdHandle(stdHandle); }

@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include <objbase.h>
+
 class WindowsApi {
 public:
     WindowsApi() = default;
@@ -19,6 +21,7 @@ public:
 
     // kernel32: text conversion
     virtual UINT GetACP();
+    virtual UINT GetOEMCP();
     virtual int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideLength,
                                     LPSTR narrow, int narrowSize, LPCCH defaultChar,
                                     LPBOOL usedDefaultChar);
@@ -32,6 +35,7 @@ public:
     virtual DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
     virtual DWORD GetCurrentDirectoryW(DWORD bufferLength, LPWSTR buffer);
     virtual BOOL SetCurrentDirectoryA(LPCSTR pathName);
+    virtual BOOL SetCurrentDirectoryW(LPCWSTR pathName);
     virtual DWORD GetFileAttributesW(LPCWSTR fileName);
     virtual DWORD GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD bufferLength);
     virtual HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode,
@@ -56,6 +60,17 @@ public:
     virtual BOOL GetConsoleMode(HANDLE consoleHandle, LPDWORD mode);
     virtual BOOL WriteConsoleW(HANDLE consoleOutput, const VOID* buffer, DWORD numberOfCharsToWrite,
                                LPDWORD numberOfCharsWritten, LPVOID reserved);
+
+    // kernel32: the system the check reports on
+    virtual BOOL GetComputerNameW(LPWSTR buffer, LPDWORD size);
+    virtual BOOL GetVersionExW(LPOSVERSIONINFOW versionInformation);
+    virtual void GetSystemTime(LPSYSTEMTIME systemTime);
+
+    // ole32: the shell's shortcut object, which the check reads
+    virtual HRESULT CoInitializeEx(LPVOID reserved, DWORD coInit);
+    virtual void CoUninitialize();
+    virtual HRESULT CoCreateInstance(REFCLSID classId, LPUNKNOWN outer, DWORD context,
+                                     REFIID interfaceId, LPVOID* object);
 
     // kernel32: processes and modules
     virtual BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine,

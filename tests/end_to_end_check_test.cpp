@@ -2,6 +2,9 @@
 // check's report, made first, is what the launcher then does, and the check
 // leaves the folder and the registry as they were.
 #include <gtest/gtest.h>
+#include <objbase.h>
+#include <objidl.h>
+#include <shlobj.h>
 
 #include <memory>
 #include <string>
@@ -15,6 +18,9 @@
 #if !defined(WINE64_PROGRAMS_WINPATH)
 #error "the check's cases and the fix's import need WINE64_PROGRAMS_WINPATH"
 #endif
+#if !defined(CHECK_REPORTS_WINPATH)
+#error "the check's JSON reports are kept for the schema's validation in CHECK_REPORTS_WINPATH"
+#endif
 
 namespace {
 const wchar_t kInstalledJava[] = L"D:\\Java8\\bin\\javaw.exe";
@@ -23,6 +29,34 @@ const int kNoCode = -1;
 const std::size_t kCutShortBytes = 4096;
 
 std::wstring BuiltCheck() { return WindowsPath(CHECK_EXE_WINPATH); }
+
+// Keeps a JSON report the check printed, for the schema's validation after the
+// suite: one file for each report, named after the case.
+void KeepReport(const std::string& json)
+{
+    static int count = 0;
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "." + info->name() + "." +
+                       std::to_string(++count) + ".json";
+    for (char& unit : name)
+        if (unit == '/' || unit == '\\') unit = '_';
+    const std::wstring folder = WindowsPath(CHECK_REPORTS_WINPATH);
+    ASSERT_TRUE(CreateFolders(folder));
+    ASSERT_TRUE(WriteFileBytes(folder + L"\\" + FromUtf8(name), json));
+}
+
+// The kinds of the report's warnings, in their order, joined by commas.
+std::string WarningKinds(const JsonNode& report)
+{
+    std::string kinds;
+    const JsonNode* warnings = FindMember(report, L"warnings");
+    if (!warnings) return "<missing>";
+    for (const JsonNode& warning : warnings->items) {
+        const JsonNode* kind = FindMember(warning, L"kind");
+        kinds += (kinds.empty() ? "" : ",") + (kind ? ToUtf8(kind->text) : "?");
+    }
+    return kinds;
+}
 
 // Returns the value of `key` in the check's JSON object (a member's member
 // when "outer.inner", else at its top level or the first below): a string's
@@ -139,6 +173,13 @@ struct CheckRow {
     const wchar_t* folder = nullptr;
     // Started with NoDefaultCurrentDirectoryInExePath set, as hardened machines are.
     bool hardened = false;
+    // Whether the check's --detect answer is asked for too.
+    bool detect = false;
+    // The archive in the working folder, and the local runtime's `release` file's JAVA_VERSION.
+    bool placeArchive = false;
+    const char* javaVersion = nullptr;
+    // The kinds of warnings the report gives, when given.
+    const char* warnings = nullptr;
 };
 
 void PrintTo(const CheckRow& row, std::ostream* out) { *out << row.scenario; }
@@ -222,6 +263,14 @@ protected:
             ASSERT_TRUE(CreateFolders(WorkingFolder(row)));
         }
         if (row.localRuntime) PlaceLocalRuntime(App());
+        if (row.placeArchive) {
+            ASSERT_TRUE(WriteFileBytes(App() + L"\\korve2020.jar", "PK\x03\x04"));
+        }
+        if (row.javaVersion) {
+            ASSERT_TRUE(WriteFileBytes(App() + L"\\Java\\release",
+                                       "IMPLEMENTOR=\"Test\"\nJAVA_VERSION=\"" +
+                                           std::string(row.javaVersion) + "\"\nOS_ARCH=\"x86\"\n"));
+        }
         if (row.driveD) {
             ASSERT_TRUE(CreateFolders(Under(L"drive-d")));
             drive_ = std::make_unique<MappedDrive>(L'D', Under(L"drive-d"));
@@ -264,12 +313,14 @@ protected:
     {
         LauncherStart start;
         start.executable = check_;
-        start.commandLine = L"\"" + start.executable + L"\"" + option + row.arguments;
+        // The check's options after the launcher's arguments.
+        start.commandLine = L"\"" + start.executable + L"\"" + row.arguments + option;
         start.currentDirectory = WorkingFolder(row);
-        start.outputPath = output_ / (option.empty() ? L"check.txt" : L"check.json");
+        start.outputPath = output_ / (option.empty() ? L"check.txt" : L"check" + option.substr(3));
         const LauncherOutcome outcome = Run(start);
         EXPECT_TRUE(outcome.boxes.empty());
         report = ReadFileBytes(start.outputPath);
+        if (option == L" --json") KeepReport(report);
         return outcome.exitCode;
     }
 
@@ -344,7 +395,8 @@ TEST_P(CheckPrediction, ReportsWhatTheLauncherThenDoes)
     EXPECT_EQ(row.mode, ToUtf8(JsonValue(json, "mode"))) << shown;
     const std::wstring code = JsonValue(json, "code");
     EXPECT_EQ(row.code == kNoCode ? L"null" : std::to_wstring(row.code), code) << shown;
-    EXPECT_EQ(std::string(row.verdict) == "start" ? 0u : 1u, status);
+    const std::string verdict = row.verdict;
+    EXPECT_EQ(verdict == "start" ? 0u : verdict == "refuse" ? 1u : 3u, status);
     if (row.factKey) {
         EXPECT_EQ(ToUtf8(row.factValue), ToUtf8(JsonValue(json, row.factKey))) << shown;
     }
@@ -355,14 +407,22 @@ TEST_P(CheckPrediction, ReportsWhatTheLauncherThenDoes)
                                  (row.view == KEY_WOW64_64KEY ? "64" : "32") + ".text";
         EXPECT_EQ(ToUtf8(value_), ToUtf8(JsonValue(json, read))) << shown;
     }
+    if (row.warnings) {
+        EXPECT_EQ(row.warnings, WarningKinds(json)) << shown;
+    }
     ExpectTextReportLike(json, text);
     const std::wstring commandLine = JsonValue(json, "commandLine");
     const std::wstring directory = JsonValue(json, "workingDirectory");
+    if (row.detect) {
+        // An application detection: a line when it starts, none when not; 0 either way.
+        std::string line;
+        EXPECT_EQ(0u, RunCheck(L" --detect", row, line));
+        EXPECT_EQ(verdict == "start" ? "start: " + Ansi(commandLine) + "\n" : "", line);
+    }
 
     const LauncherOutcome outcome = Run(StartIn(WorkingFolder(row), row.arguments));
 
     const ChildRecord child = Record();
-    const std::string verdict = row.verdict;
     if (verdict == "start") {
         EXPECT_EQ(0u, outcome.exitCode);
         EXPECT_TRUE(outcome.boxes.empty());
@@ -403,8 +463,54 @@ TEST_P(CheckPrediction, ReportsWhatTheLauncherThenDoes)
 }
 
 const CheckRow kChecks[] = {
-    {"JavaFolder", L"", true, nullptr, 0, nullptr, 0, nullptr, false, false, "local-runtime",
-     "start", kNoCode, false, "kind", L"folder"},
+    {"JavaFolder",
+     L"",
+     true,
+     nullptr,
+     0,
+     nullptr,
+     0,
+     nullptr,
+     false,
+     false,
+     "local-runtime",
+     "start",
+     kNoCode,
+     false,
+     "kind",
+     L"folder",
+     Runtime::StandIn,
+     1,
+     nullptr,
+     false,
+     true,
+     true,
+     "1.8.0_401",
+     "heap-on-32-bit"},
+    {"JavaSeventeenFolderWithoutArchive",
+     L"",
+     true,
+     nullptr,
+     0,
+     nullptr,
+     0,
+     nullptr,
+     false,
+     false,
+     "local-runtime",
+     "start",
+     kNoCode,
+     false,
+     nullptr,
+     nullptr,
+     Runtime::StandIn,
+     1,
+     nullptr,
+     false,
+     false,
+     false,
+     "17.0.2",
+     "archive-missing,not-java-8,heap-on-32-bit"},
     {"JavaHomeInTheSixtyFourBitView", L"", false, kJavaRuntimeKey, KEY_WOW64_64KEY, kJavaHomeValue,
      REG_SZ, L"jre64", true, false, "installed-runtime", "start", kNoCode, false},
     {"JavaHomeOnlyInTheThirtyTwoBitView", L"", false, kJavaRuntimeKey, KEY_WOW64_32KEY,
@@ -419,8 +525,27 @@ const CheckRow kChecks[] = {
     {"JavaHomeWithoutShortName", L"", false, kJavaRuntimeKey, KEY_WOW64_64KEY, kJavaHomeValue,
      REG_SZ, L"\u0395\u03bb\u03bb\u03ac\u03b4\u03b1\\jre", false, false, "installed-runtime",
      "refuse", ERROR_NO_UNICODE_TRANSLATION, false},
-    {"NoRuntimeConfigured", L"", false, nullptr, 0, nullptr, 0, nullptr, false, false,
-     "installed-runtime", "refuse", 2, false, "kind", L"absent"},
+    {"NoRuntimeConfigured",
+     L"",
+     false,
+     nullptr,
+     0,
+     nullptr,
+     0,
+     nullptr,
+     false,
+     false,
+     "installed-runtime",
+     "refuse",
+     2,
+     false,
+     "kind",
+     L"absent",
+     Runtime::StandIn,
+     1,
+     nullptr,
+     false,
+     true},
     {"SixtyFourBitKeyWithoutJavaHome", L"", false, kJavaRuntimeKey, KEY_WOW64_64KEY, nullptr, 0,
      nullptr, false, false, "installed-runtime", "refuse", 2, false},
     {"JavaHomeOfTheWrongTypeInTheThirtyTwoBitView", L"", false, kJavaRuntimeKey, KEY_WOW64_32KEY,
@@ -436,8 +561,27 @@ const CheckRow kChecks[] = {
     {"ExecutavelOnlyInTheThirtyTwoBitView", L" OLM", false, kProductKey, KEY_WOW64_32KEY,
      kExecutableValue, REG_SZ, kInstalledJava, true, true, "fixed-installation", "refuse", 2, true,
      "executavelOnlyInUnreadView", L"true"},
-    {"ExecutavelOfTheWrongType", L" OLM", false, kProductKey, KEY_WOW64_64KEY, kExecutableValue,
-     REG_DWORD, nullptr, false, true, "fixed-installation", "abnormal", kNoCode, false},
+    {"ExecutavelOfTheWrongType",
+     L" OLM",
+     false,
+     kProductKey,
+     KEY_WOW64_64KEY,
+     kExecutableValue,
+     REG_DWORD,
+     nullptr,
+     false,
+     true,
+     "fixed-installation",
+     "abnormal",
+     kNoCode,
+     false,
+     nullptr,
+     nullptr,
+     Runtime::StandIn,
+     1,
+     nullptr,
+     false,
+     true},
     {"OtherFirstArgument", L" OLMX", true, nullptr, 0, nullptr, 0, nullptr, false, false,
      "empty-plan", "refuse", kNoCode, false, "commandLine", L"null"},
     {"RuntimeCutShort", L"", false, kJavaRuntimeKey, KEY_WOW64_64KEY, kJavaHomeValue, REG_SZ,
@@ -497,15 +641,36 @@ const CheckRow kChecks[] = {
 INSTANTIATE_TEST_SUITE_P(, CheckPrediction, ::testing::ValuesIn(kChecks),
                          [](const auto& info) { return std::string(info.param.scenario); });
 
-TEST_F(LauncherCase, CheckTakesAnOptionItDoesNotKnowForAUsageError)
+TEST_F(LauncherCase, CheckTakesAnOptionItDoesNotKnowForAUsageErrorAndAllAfterDashDashAsArguments)
 {
-    LauncherStart start;
-    start.executable = BuiltCheck();
-    start.commandLine = L"\"" + start.executable + L"\" --jsno OLM";
-    start.currentDirectory = App();
-    start.outputPath = Under(L"usage.txt");
+    // The check's words, and the status it ends with: a misspelt option is never
+    // taken for the launcher's argument; after "--" every word is the launcher's.
+    const struct {
+        const wchar_t* arguments;
+        DWORD status;
+        const wchar_t* firstArgument;
+    } cases[] = {
+        {L" --jsno OLM", 2, nullptr},
+        {L" OLM --jsno", 2, nullptr},
+        {L" --json -- --x", 1, L"--x"},
+    };
+    int index = 0;
+    for (const auto& words : cases) {
+        LauncherStart start;
+        start.executable = BuiltCheck();
+        start.commandLine = L"\"" + start.executable + L"\"" + words.arguments;
+        start.currentDirectory = App();
+        start.outputPath = Under(L"usage" + std::to_wstring(++index) + L".txt");
 
-    EXPECT_EQ(2u, Run(start).exitCode);
+        EXPECT_EQ(words.status, Run(start).exitCode) << ToUtf8(words.arguments);
+        if (!words.firstArgument) continue;
+        const std::string output = ReadFileBytes(start.outputPath);
+        KeepReport(output);
+        JsonNode json;
+        std::string error;
+        ASSERT_TRUE(ReadJson(output, json, error)) << error << ": " << output;
+        EXPECT_EQ(ToUtf8(words.firstArgument), ToUtf8(JsonValue(json, "firstArgument")));
+    }
 }
 
 // --- Java runtimes registered where the launcher does not read ----------------
@@ -524,6 +689,8 @@ struct Registered {
     // The launcher's own value, written with quotes around the folder: read by
     // the launcher, so never listed.
     bool quoted = false;
+    // bin\Javaw.exe a 64-bit program (one of Wine's own), not the 32-bit stand-in.
+    bool sixtyFourBit = false;
 };
 
 struct ElsewhereRow {
@@ -534,6 +701,10 @@ struct ElsewhereRow {
     int chosen;
     // The code the launcher refuses with before any fix.
     DWORD refusal = ERROR_FILE_NOT_FOUND;
+    // The fix's file, below the case's root; a folder not there makes it unwritable.
+    const wchar_t* fixFile = L"fix.reg";
+    // The check's exit status: 1 for a refusal, 4 for a fix that was due and not written.
+    DWORD status = 1;
 };
 
 void PrintTo(const ElsewhereRow& row, std::ostream* out) { *out << row.scenario; }
@@ -560,7 +731,12 @@ TEST_P(RuntimesElsewhere, CheckListsThemAndItsFixMakesTheLauncherStartJavaEight)
         keys_.push_back(std::make_unique<TestRegistryKey>(registered.key, registered.view));
         if (!registered.value) continue;
         const std::wstring folder = Folder(registered.folder);
-        PlaceStandIn(folder + L"\\bin\\Javaw.exe");
+        if (registered.sixtyFourBit) {
+            ASSERT_TRUE(CreateFolders(folder + L"\\bin"));
+            ASSERT_TRUE(CopyInto(Wine64Program(L"hostname.exe"), folder + L"\\bin\\Javaw.exe"));
+        } else {
+            PlaceStandIn(folder + L"\\bin\\Javaw.exe");
+        }
         const std::wstring text = folder + (registered.trailingSeparator ? L"\\" : L"");
         ASSERT_TRUE(keys_.back()->SetString(registered.value,
                                             registered.quoted ? L"\"" + text + L"\"" : text));
@@ -571,7 +747,7 @@ TEST_P(RuntimesElsewhere, CheckListsThemAndItsFixMakesTheLauncherStartJavaEight)
     EXPECT_EQ(ToUtf8(FailureText(row.refusal)), ToUtf8(before.boxes[0].text));
     EXPECT_FALSE(Record().present);
 
-    const std::wstring fixFile = Under(L"fix.reg");
+    const std::wstring fixFile = Under(row.fixFile);
     LauncherStart check;
     check.executable = BuiltCheck();
     check.commandLine = L"\"" + check.executable + L"\" --json --reg-fix \"" + fixFile + L"\"";
@@ -579,10 +755,11 @@ TEST_P(RuntimesElsewhere, CheckListsThemAndItsFixMakesTheLauncherStartJavaEight)
     check.outputPath = Under(L"check.json");
     const LauncherOutcome checked = Run(check);
     const std::string shown = ReadFileBytes(check.outputPath);
+    KeepReport(shown);
     JsonNode json;
     std::string error;
     ASSERT_TRUE(ReadJson(shown, json, error)) << error << ": " << shown;
-    EXPECT_EQ(1u, checked.exitCode) << shown;
+    EXPECT_EQ(row.status, checked.exitCode) << shown;
     EXPECT_EQ(L"refuse", JsonValue(json, "verdict"));
     EXPECT_EQ(std::to_wstring(row.refusal), JsonValue(json, "code"));
 
@@ -619,7 +796,16 @@ TEST_P(RuntimesElsewhere, CheckListsThemAndItsFixMakesTheLauncherStartJavaEight)
         EXPECT_TRUE(fileBytes.empty()) << "a fix was written though no Java 8 runs here";
         return;
     }
+    if (row.status == 4) {
+        // A failure reported as one, with its reason, and no file.
+        EXPECT_EQ(L"false", JsonValue(*fix, "written")) << shown;
+        EXPECT_NE(L"<missing>", JsonValue(*fix, "reason")) << shown;
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(fixFile.c_str()));
+        return;
+    }
     EXPECT_EQ(L"true", JsonValue(*fix, "written")) << shown;
+    const Registered& chosen = row.registrations[row.chosen];
+    EXPECT_EQ(ToUtf8(Folder(chosen.folder)), ToUtf8(JsonValue(*fix, "javaHome"))) << shown;
     // regedit's own form: UTF-16LE after a byte order mark.
     ASSERT_GE(fileBytes.size(), 2u);
     EXPECT_EQ("\xFF\xFE", fileBytes.substr(0, 2));
@@ -635,14 +821,16 @@ TEST_P(RuntimesElsewhere, CheckListsThemAndItsFixMakesTheLauncherStartJavaEight)
     ASSERT_TRUE(importing.started) << "error " << importing.startError;
     ASSERT_EQ(0u, importing.exitCode);
     EXPECT_TRUE(landed.IsThere());
+    // Wine's 64-bit program records nothing: that the fix names it is the case's point.
+    if (chosen.sixtyFourBit) return;
 
     const LauncherOutcome outcome = Run(StartIn(App()));
 
     EXPECT_EQ(0u, outcome.exitCode);
-    EXPECT_TRUE(outcome.boxes.empty());
+    EXPECT_TRUE(outcome.boxes.empty()) << ToUtf8(outcome.boxes[0].text);
     const ChildRecord child = Record();
     ASSERT_TRUE(child.present);
-    const std::wstring runtime = Folder(row.registrations[row.chosen].folder);
+    const std::wstring runtime = Folder(chosen.folder);
     EXPECT_EQ(ToUtf8(L"\"" + runtime + L"\\bin\\Javaw.exe\" -Xms512m -Xmx1024m -jar \"" + App() +
                      L"\\korve2020.jar\" --start"),
               ToUtf8(child.commandLine));
@@ -651,6 +839,7 @@ TEST_P(RuntimesElsewhere, CheckListsThemAndItsFixMakesTheLauncherStartJavaEight)
 const wchar_t kOpenJdkMsiKey[] = L"SOFTWARE\\Eclipse Adoptium\\JRE\\8.0.412.8\\hotspot\\MSI";
 const wchar_t kJdkEightKey[] = L"SOFTWARE\\JavaSoft\\Java Development Kit\\1.8";
 const wchar_t kJavaElevenKey[] = L"SOFTWARE\\JavaSoft\\JRE\\11";
+const wchar_t kNewerOpenJdkMsiKey[] = L"SOFTWARE\\Eclipse Adoptium\\JRE\\8.0.422.5\\hotspot\\MSI";
 
 const ElsewhereRow kElsewhere[] = {
     {"OpenJdkMsiDefaultBesideJdkEightAndJavaEleven",
@@ -676,6 +865,20 @@ const ElsewhereRow kElsewhere[] = {
      {{kJavaElevenKey, KEY_WOW64_64KEY, L"JavaHome", L"jdk-11", false, false}},
      1,
      -1},
+    // A 32-bit MSI of a newer update beside a 64-bit one: the 64-bit runtime
+    // comes first, for the heap the application asks for.
+    {"SixtyFourBitRuntimeBeforeANewerThirtyTwoBitOne",
+     {{kNewerOpenJdkMsiKey, KEY_WOW64_32KEY, L"Path", L"jre-8.0.422.5-x86", true, true},
+      {kOpenJdkMsiKey, KEY_WOW64_64KEY, L"Path", L"jre-8.0.412.8-x64", true, true, false, true}},
+     2,
+     1},
+    {"FixIntoAFolderThatIsNotThere",
+     {{kOpenJdkMsiKey, KEY_WOW64_64KEY, L"Path", L"jre-8.0.412.8-hotspot", true, true}},
+     1,
+     0,
+     ERROR_FILE_NOT_FOUND,
+     L"no-such-folder\\fix.reg",
+     4},
 };
 
 INSTANTIATE_TEST_SUITE_P(, RuntimesElsewhere, ::testing::ValuesIn(kElsewhere),
@@ -767,4 +970,163 @@ const FixNameRow kFixNames[] = {
 
 INSTANTIATE_TEST_SUITE_P(, FixFileName, ::testing::ValuesIn(kFixNames),
                          [](const auto& info) { return std::string(info.param.scenario); });
+
+// --- Shortcuts, made and read through the shell's own link object -----------
+
+// Saves a shell link at `path` as Explorer does; returns whether it was saved.
+bool MakeShortcut(const std::wstring& path, const std::wstring& target,
+                  const std::wstring& arguments, const std::wstring& startIn)
+{
+    const HRESULT apartment = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IShellLinkW* link = nullptr;
+    IPersistFile* file = nullptr;
+    const bool saved =
+        SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                     IID_IShellLinkW, reinterpret_cast<void**>(&link))) &&
+        SUCCEEDED(link->SetPath(target.c_str())) &&
+        SUCCEEDED(link->SetArguments(arguments.c_str())) &&
+        SUCCEEDED(link->SetWorkingDirectory(startIn.c_str())) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+        SUCCEEDED(file->Save(path.c_str(), TRUE));
+    if (file) file->Release();
+    if (link) link->Release();
+    if (SUCCEEDED(apartment)) ::CoUninitialize();
+    return saved;
+}
+
+struct ShortcutRow {
+    const char* scenario;
+    // The target, below the case's root.
+    const wchar_t* target;
+    const wchar_t* arguments;
+    // What the check is to report.
+    const char* mode;
+    const char* verdict;
+    const char* targetIsLauncher;
+    const char* warnings;
+};
+
+void PrintTo(const ShortcutRow& row, std::ostream* out) { *out << row.scenario; }
+
+class Shortcut : public LauncherCase, public ::testing::WithParamInterface<ShortcutRow> {};
+
+TEST_P(Shortcut, CheckJudgesTheStartTheShortcutMakes)
+{
+    const ShortcutRow& row = GetParam();
+    // Its "Start in" holds a Java folder; the check is run from elsewhere, beside the launcher.
+    PlaceLocalRuntime(App());
+    ASSERT_TRUE(CopyInto(BuiltCheck(), Under(L"KorveNembralCheck.exe")));
+    if (std::wstring(row.target) != L"KorveNembral.exe") {
+        ASSERT_TRUE(CreateFolders(Under(L"other")));
+        ASSERT_TRUE(CopyInto(BuiltLauncher(), Under(row.target)));
+    }
+    const std::wstring link = Under(L"Korve.lnk");
+    ASSERT_TRUE(MakeShortcut(link, Under(row.target), row.arguments, App()));
+
+    LauncherStart check;
+    check.executable = Under(L"KorveNembralCheck.exe");
+    check.commandLine = L"KorveNembralCheck.exe --json --shortcut \"" + link + L"\"";
+    check.currentDirectory = root_.Path();
+    check.outputPath = Under(L"check.json");
+    const LauncherOutcome checked = Run(check);
+    const std::string shown = ReadFileBytes(check.outputPath);
+    KeepReport(shown);
+    JsonNode json;
+    std::string error;
+    ASSERT_TRUE(ReadJson(shown, json, error)) << error << ": " << shown;
+    EXPECT_EQ(std::string(row.verdict) == "start" ? 0u : 1u, checked.exitCode) << shown;
+    EXPECT_EQ(row.mode, ToUtf8(JsonValue(json, "mode"))) << shown;
+    EXPECT_EQ(row.verdict, ToUtf8(JsonValue(json, "verdict"))) << shown;
+    EXPECT_EQ(ToUtf8(App()), ToUtf8(JsonValue(json, "workingFolder"))) << shown;
+    EXPECT_EQ(row.targetIsLauncher, ToUtf8(JsonValue(json, "shortcut.targetIsLauncher"))) << shown;
+    EXPECT_EQ(row.warnings, WarningKinds(json)) << shown;
+    if (std::string(row.verdict) != "start") return;
+
+    // The launcher started as the shortcut starts it does what the check said.
+    const LauncherOutcome outcome = Run(StartIn(App(), L" " + std::wstring(row.arguments)));
+    EXPECT_EQ(0u, outcome.exitCode);
+    const ChildRecord child = Record();
+    ASSERT_TRUE(child.present);
+    EXPECT_EQ(ToUtf8(JsonValue(json, "commandLine")), ToUtf8(child.commandLine));
+}
+
+const ShortcutRow kShortcuts[] = {
+    {"StartInHoldsAJavaFolder", L"KorveNembral.exe", L"", "local-runtime", "start", "true",
+     "archive-missing,heap-on-32-bit"},
+    {"OlmToALauncherElsewhere", L"other\\KorveNembral.exe", L"OLM", "fixed-installation", "refuse",
+     "false", "shortcut-target"},
+};
+
+INSTANTIATE_TEST_SUITE_P(, Shortcut, ::testing::ValuesIn(kShortcuts),
+                         [](const auto& info) { return std::string(info.param.scenario); });
+
+// --- The guide's recipes, as Windows' command interpreter runs them ----------
+
+class GuideRecipes : public LauncherCase {
+protected:
+    // Runs docs\recipes\`recipe` with `arguments` under cmd; returns its exit
+    // status and fills `output` with what it wrote.
+    DWORD RunRecipe(const wchar_t* recipe, const std::wstring& arguments, std::string& output)
+    {
+        wchar_t system[MAX_PATH] = {};
+        EXPECT_GT(::GetSystemDirectoryW(system, MAX_PATH), 0u);
+        LauncherStart start;
+        start.executable = std::wstring(system) + L"\\cmd.exe";
+        start.commandLine = L"cmd.exe /d /c \"\"" + WindowsPath(DOCS_DIR_WINPATH) + L"\\recipes\\" +
+                            recipe + L"\" " + arguments + L"\"";
+        start.currentDirectory = root_.Path();
+        // A file of its own each time: the last run's processes may still hold theirs.
+        start.outputPath = Under(L"recipe" + std::to_wstring(++runs_) + L".txt");
+        const LauncherOutcome outcome = Run(start);
+        output = ReadFileBytes(start.outputPath);
+        return outcome.exitCode;
+    }
+
+    int runs_ = 0;
+};
+
+TEST_F(GuideRecipes, DetectRemediateAndReportAsTheGuideSays)
+{
+    if (!HasTwoRegistryViews()) GTEST_SKIP() << "the fix is imported on 64-bit Windows";
+    // No runtime configured, a Java 8 registered where the launcher does not read.
+    ASSERT_TRUE(CopyInto(BuiltCheck(), App() + L"\\KorveNembralCheck.exe"));
+    TestRegistryKey registered(kOpenJdkMsiKey, KEY_WOW64_64KEY);
+    const std::wstring runtime = Under(L"jre-8.0.412.8-hotspot");
+    PlaceStandIn(runtime + L"\\bin\\Javaw.exe");
+    ASSERT_TRUE(registered.SetString(L"Path", runtime + L"\\"));
+    ImportedRegistryKey landed(kJavaRuntimeKey, KEY_WOW64_64KEY);
+    const std::wstring app = L"\"" + App() + L"\"";
+    std::string output;
+
+    EXPECT_EQ(0u, RunRecipe(L"detect-application.cmd", app, output));
+    EXPECT_EQ("", output) << "a detection that finds nothing writes nothing";
+    EXPECT_EQ(1u, RunRecipe(L"remediation-detect.cmd", app, output)) << output;
+
+    const std::wstring fixFolder = Under(L"administrators only");
+    EXPECT_EQ(0u, RunRecipe(L"remediate.cmd", app + L" \"" + fixFolder + L"\"", output)) << output;
+    EXPECT_TRUE(landed.IsThere());
+
+    EXPECT_EQ(0u, RunRecipe(L"remediation-detect.cmd", app, output)) << output;
+    EXPECT_EQ(0u, RunRecipe(L"detect-application.cmd", app, output));
+    EXPECT_EQ("start: " +
+                  Ansi(L"\"" + runtime + L"\\bin\\Javaw.exe\" -Xms512m -Xmx1024m -jar \"" + App() +
+                       L"\\korve2020.jar\" --start") +
+                  "\n",
+              output);
+
+    // The inventory's report goes where the schema's validation reads them all.
+    const std::wstring reports = Under(L"inventory");
+    ASSERT_TRUE(CreateFolders(reports));
+    EXPECT_EQ(0u, RunRecipe(L"startup-inventory.cmd", app + L" \"" + reports + L"\"", output))
+        << output;
+    wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD length = MAX_COMPUTERNAME_LENGTH + 1;
+    ASSERT_TRUE(::GetComputerNameW(computer, &length));
+    const std::string report = ReadFileBytes(reports + L"\\" + computer + L".json");
+    KeepReport(report);
+    JsonNode json;
+    std::string error;
+    ASSERT_TRUE(ReadJson(report, json, error)) << error << ": " << report;
+    EXPECT_EQ(L"start", JsonValue(json, "verdict"));
+}
 }  // namespace
