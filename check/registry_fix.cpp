@@ -10,6 +10,7 @@
 #include "launcher/registry_names.h"
 #include "platform/thread_error_mode.h"
 #include "platform/windows_api.h"
+#include "platform/windows_handles.h"
 #include "text/conversion.h"
 #include "text/format.h"
 
@@ -90,16 +91,16 @@ private:
     static std::vector<unsigned char> UserSid()
     {
         WindowsApi& api = Windows();
-        HANDLE token = nullptr;
+        UniqueObjectHandle token;
         // The pseudo handle of the current process, as GetCurrentProcess returns it.
         HANDLE self = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1));
-        if (!api.OpenProcessToken(self, TOKEN_QUERY, &token)) return {};
+        if (!api.OpenProcessToken(self, TOKEN_QUERY, token.Receive())) return {};
         std::vector<unsigned char> sid;
         DWORD size = 0;
-        api.GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+        api.GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
         std::vector<DWORD> user(size / sizeof(DWORD) + 1);
         if (size >= sizeof(TOKEN_USER) &&
-            api.GetTokenInformation(token, TokenUser, user.data(),
+            api.GetTokenInformation(token.Get(), TokenUser, user.data(),
                                     static_cast<DWORD>(user.size() * sizeof(DWORD)), &size)) {
             const auto* bytes = static_cast<const unsigned char*>(
                 reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid);
@@ -107,7 +108,6 @@ private:
             if (bytes[0] == SID_REVISION && bytes[1] <= SID_MAX_SUB_AUTHORITIES)
                 sid.assign(bytes, bytes + 8 + 4 * bytes[1]);
         }
-        api.CloseHandle(token);
         return sid;
     }
 
@@ -141,23 +141,24 @@ DWORD WriteNewFile(const wchar_t* path, const std::wstring& units, LPSECURITY_AT
     WindowsApi& api = Windows();
     // A removable drive without a medium fails instead of asking the user.
     const ThreadErrorModeScope failCriticalErrors;
-    const HANDLE file =
-        api.CreateFileW(path, GENERIC_WRITE, 0, security, CREATE_NEW,
-                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return api.GetLastError();
+    UniqueFileHandle file(api.CreateFileW(path, GENERIC_WRITE, 0, security, CREATE_NEW,
+                                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                                          nullptr));
+    if (file.IsEmpty()) return api.GetLastError();
     const char* bytes = reinterpret_cast<const char*>(units.data());
     std::size_t left = units.size() * sizeof(wchar_t);
     DWORD error = ERROR_SUCCESS;
     while (left > 0 && error == ERROR_SUCCESS) {
         DWORD written = 0;
-        if (!api.WriteFile(file, bytes, static_cast<DWORD>(left), &written, nullptr))
+        if (!api.WriteFile(file.Get(), bytes, static_cast<DWORD>(left), &written, nullptr))
             error = api.GetLastError();
         else if (written == 0)
             error = ERROR_WRITE_FAULT;
         bytes += written;
         left -= written;
     }
-    if (!api.CloseHandle(file) && error == ERROR_SUCCESS) error = api.GetLastError();
+    // The data may reach the disk only as the file is closed: its close is examined too.
+    if (!api.CloseHandle(file.Release()) && error == ERROR_SUCCESS) error = api.GetLastError();
     return error;
 }
 
