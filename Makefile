@@ -34,11 +34,12 @@ $(error SIGN_PIN on make's command line reaches every program make starts and sh
   (read -rs SIGN_PIN; export SIGN_PIN; make release))
 endif
 unexport SIGN_PASSWORD SIGN_PIN
+# $(value ...): the secret as given, a dollar sign in it included.
 ifneq ($(filter environment%,$(origin SIGN_PASSWORD)),)
-release: export SIGN_PASSWORD := $(SIGN_PASSWORD)
+release: export SIGN_PASSWORD := $(value SIGN_PASSWORD)
 endif
 ifneq ($(filter environment%,$(origin SIGN_PIN)),)
-release: export SIGN_PIN := $(SIGN_PIN)
+release: export SIGN_PIN := $(value SIGN_PIN)
 endif
 
 release:
