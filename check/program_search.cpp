@@ -6,14 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "launcher/code_page_path.h"
 #include "platform/arguments.h"
 #include "platform/kernel32_function.h"
 #include "platform/windows_api.h"
 
 namespace {
 using NeedCurrentDirectoryFunction = BOOL(WINAPI*)(LPCWSTR);
-
-bool IsSeparator(wchar_t unit) { return unit == L'\\' || unit == L'/'; }
 
 // A path the platform hands over through a buffer: asks for the size, then fills it.
 template <typename Query>
@@ -31,7 +30,7 @@ std::wstring ModuleFolder()
 {
     const UnicodeString path = ArgumentAt(0);
     int end = path.Length();
-    while (end > 0 && !IsSeparator(path[end - 1])) --end;
+    while (end > 0 && !IsPathSeparator(path[end - 1])) --end;
     return end > 0 ? std::wstring(path.CStr(), end - 1) : std::wstring();
 }
 
@@ -46,7 +45,7 @@ std::wstring Variable(const wchar_t* name)
 
 std::wstring Joined(const std::wstring& folder, const std::wstring& name)
 {
-    if (folder.empty() || IsSeparator(folder.back())) return folder + name;
+    if (folder.empty() || IsPathSeparator(folder.back())) return folder + name;
     return folder + L'\\' + name;
 }
 
@@ -61,9 +60,9 @@ bool Exists(const std::wstring& path)
 std::wstring AsStarted(const std::wstring& program, const std::wstring& workingDirectory)
 {
     if (program.size() >= 2 &&
-        (program[1] == L':' || (IsSeparator(program[0]) && IsSeparator(program[1]))))
+        (program[1] == L':' || (IsPathSeparator(program[0]) && IsPathSeparator(program[1]))))
         return program;
-    if (IsSeparator(program[0])) return workingDirectory.substr(0, 2) + program;
+    if (IsPathSeparator(program[0])) return workingDirectory.substr(0, 2) + program;
     return Joined(workingDirectory, program);
 }
 
@@ -92,7 +91,7 @@ ProgramLocation LocateProgram(const UnicodeString& program, const UnicodeString&
     if (name.empty()) return location;
     // The start adds ".exe" to a last component without an extension.
     std::size_t last = name.size();
-    while (last > 0 && !IsSeparator(name[last - 1])) --last;
+    while (last > 0 && !IsPathSeparator(name[last - 1])) --last;
     if (name.find(L'.', last) == std::wstring::npos) name += L".exe";
     const std::wstring directory(workingDirectory.CStr(),
                                  static_cast<std::size_t>(workingDirectory.Length()));

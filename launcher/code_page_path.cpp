@@ -10,8 +10,6 @@
 #include "text/format.h"
 
 namespace {
-bool IsSeparator(wchar_t unit) { return unit == L'\\' || unit == L'/'; }
-
 // The best-fit conversion writes a look-alike for a character the code page
 // lacks (U+0166 "T with stroke" becomes "T": "\u0166win" names the folder
 // "Twin"); only text that reads back the same names what it says.
@@ -34,7 +32,7 @@ UnicodeString ShortNameOfLast(const UnicodeString& path)
     // A length of `size` or more is a size again: the path changed meanwhile.
     if (length == 0 || length >= size) return UnicodeString();
     int start = static_cast<int>(length);
-    while (start > 0 && !IsSeparator(shortPath[start - 1])) --start;
+    while (start > 0 && !IsPathSeparator(shortPath[start - 1])) --start;
     return UnicodeString(shortPath.CStr() + start, static_cast<int>(length) - start);
 }
 }  // namespace
@@ -58,7 +56,7 @@ DWORD ToCodePagePath(const UnicodeString& path, AnsiString& narrow)
     AnsiString written;
     int start = 0;
     for (int end = 0; end <= whole.Length(); ++end) {
-        if (end < whole.Length() && !IsSeparator(units[end])) continue;
+        if (end < whole.Length() && !IsPathSeparator(units[end])) continue;
         UnicodeString component(units + start, end - start);
         AnsiString piece = ToAnsiString(component);
         if (!WritesExactly(component, piece)) {

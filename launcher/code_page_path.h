@@ -6,6 +6,10 @@
 #include "text/ansi_string.h"
 #include "text/unicode_string.h"
 
+// Returns whether `unit` separates the components of a path: the platform
+// takes '/' as it takes '\\'. Never throws.
+inline bool IsPathSeparator(wchar_t unit) { return unit == L'\\' || unit == L'/'; }
+
 // Returns whether the ANSI code page writes `path` exactly, which then needs
 // no short names; never throws but for lack of memory.
 bool WritesInCodePage(const UnicodeString& path);

@@ -94,15 +94,13 @@ RefusalRule CharacterRule(wchar_t unit)
     return RefusalRule::None;
 }
 
-bool IsSeparator(wchar_t unit) { return unit == L'\\' || unit == L'/'; }
-
 // A drive letter with its root ("X:\") or a network path ("\\server\share"):
 // a path that names the same file from every current directory.
 bool IsFullyQualified(const UnicodeString& path)
 {
-    if (path.Length() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) return true;
+    if (path.Length() >= 2 && IsPathSeparator(path[0]) && IsPathSeparator(path[1])) return true;
     const wchar_t letter = static_cast<wchar_t>(path.Length() >= 3 ? path[0] | 0x20 : 0);
-    return letter >= L'a' && letter <= L'z' && path[1] == L':' && IsSeparator(path[2]);
+    return letter >= L'a' && letter <= L'z' && path[1] == L':' && IsPathSeparator(path[2]);
 }
 
 }  // namespace
